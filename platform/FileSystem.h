@@ -1,0 +1,21 @@
+#pragma once
+
+#include <string>
+
+namespace vantorix {
+
+// The one place that knows the platform's path separator; every rule that
+// appends, splits at or searches for a separator uses this.
+inline constexpr char PathSeparator = '/';
+
+// True when anything at all stands at the path: a folder, a file, a link.
+bool EntryExists(const std::string& path);
+
+// Makes one folder; false when the system refuses.
+bool MakeFolder(const std::string& path);
+
+// The folder part of a path: everything up to and including its last separator,
+// or the empty text when it has none.
+std::string FolderOf(const std::string& path);
+
+}  // namespace vantorix
