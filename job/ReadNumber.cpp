@@ -1,0 +1,68 @@
+#include "job/ReadNumber.h"
+
+#include <cerrno>
+#include <clocale>
+#include <cmath>
+#include <cstdlib>
+#include <locale.h>
+#include <stdexcept>
+#include <string>
+
+namespace vantorix {
+
+namespace {
+
+bool IsSkipped(char c) { return c == ' ' || c == '\t' || c == '\n'; }
+bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+
+std::size_t SkipDigits(const std::string& s, std::size_t i) {
+    while (i < s.size() && IsDigit(s[i])) ++i;
+    return i;
+}
+
+// The longest prefix of s that forms a number, or 0 when it holds no digit.
+std::size_t NumberLength(const std::string& s) {
+    std::size_t i = 0;
+    if (i < s.size() && (s[i] == '+' || s[i] == '-')) ++i;
+    const std::size_t integerEnd = SkipDigits(s, i);
+    bool anyDigit = integerEnd > i;
+    i = integerEnd;
+    if (i < s.size() && s[i] == '.') {
+        const std::size_t fractionEnd = SkipDigits(s, i + 1);
+        anyDigit = anyDigit || fractionEnd > i + 1;
+        i = fractionEnd;
+    }
+    if (!anyDigit) return 0;
+    if (i < s.size() && (s[i] == 'e' || s[i] == 'E')) {
+        std::size_t j = i + 1;
+        if (j < s.size() && (s[j] == '+' || s[j] == '-')) ++j;
+        const std::size_t exponentEnd = SkipDigits(s, j);
+        if (exponentEnd > j) i = exponentEnd;
+    }
+    return i;
+}
+
+}  // namespace
+
+double ReadNumber(std::string_view text) {
+    std::string kept;
+    kept.reserve(text.size());
+    for (const char c : text) {
+        if (!IsSkipped(c)) kept += c;
+    }
+    const std::size_t length = NumberLength(kept);
+    if (length == 0) return 0.0;
+    kept.resize(length);
+
+    // strtod in the C locale, so the user's decimal separator never applies.
+    static const locale_t cLocale = ::newlocale(LC_ALL_MASK, "C", nullptr);
+    errno = 0;
+    const double value = ::strtod_l(kept.c_str(), nullptr, cLocale);
+    // Underflow quietly gives 0 or a tiny value; only overflow is an error.
+    if (errno == ERANGE && std::isinf(value)) {
+        throw std::overflow_error("\"" + std::string(text) + "\" is too large a number");
+    }
+    return value;
+}
+
+}  // namespace vantorix

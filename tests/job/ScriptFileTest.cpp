@@ -1,0 +1,124 @@
+#include "job/mMain.h"
+#include "platform/FileError.h"
+
+#include <gtest/gtest.h>
+
+#include <sys/resource.h>
+#include <csignal>
+#include <filesystem>
+
+#include "tests/support/TempFolder.h"
+
+namespace vantorix {
+namespace {
+
+using testing::FolderListing;
+using testing::ReadFileBytes;
+using testing::TempFolder;
+using testing::WriteFileBytes;
+namespace fs = std::filesystem;
+
+TEST(WriteSkyboxScript, MakesEveryMissingFolderAndWritesTheComposedScript) {
+    TempFolder temp;
+    const std::string program = temp / "a/b/c";
+    WriteSkyboxScript(SkyboxJob{}, program);
+    EXPECT_EQ(ReadFileBytes(program + "/Vantorix/Vantorix.tgs"), ComposeSkyboxScript(SkyboxJob{}, program));
+    EXPECT_EQ(FolderListing(program + "/Vantorix"), "Vantorix.tgs\n");
+}
+
+TEST(WriteSkyboxScript, ReplacesALongerOldScriptCompletely) {
+    TempFolder temp;
+    fs::create_directories(temp / "Vantorix");
+    WriteFileBytes(temp / "Vantorix/Vantorix.tgs", std::string(5000, 'x'));
+    SkyboxJob job;
+    job.Render = {};
+    WriteSkyboxScript(job, temp.Path());
+    EXPECT_EQ(ReadFileBytes(temp / "Vantorix/Vantorix.tgs"), ComposeSkyboxScript(job, temp.Path()));
+}
+
+TEST(WriteSkyboxScript, NumbersThatStopTheWriterLeaveTheDiskAsItWas) {
+    TempFolder temp;
+    SkyboxJob job;
+    job.TGArea = "abc";
+    EXPECT_THROW(WriteSkyboxScript(job, temp / "program"), SkyboxJobError);
+    EXPECT_FALSE(fs::exists(temp / "program"));
+
+    fs::create_directories(temp / "Vantorix");
+    WriteFileBytes(temp / "Vantorix/Vantorix.tgs", "old script");
+    job.TGArea = "0";
+    EXPECT_THROW(WriteSkyboxScript(job, temp.Path()), SkyboxJobError);
+    EXPECT_EQ(ReadFileBytes(temp / "Vantorix/Vantorix.tgs"), "old script");
+    EXPECT_EQ(FolderListing(temp / "Vantorix"), "Vantorix.tgs\n");
+}
+
+TEST(WriteSkyboxScript, AFileWhereTheRenderFolderBelongsStopsWithTheFileError) {
+    TempFolder temp;
+    WriteFileBytes(temp / "Vantorix", "not a folder");
+    try {
+        WriteSkyboxScript(SkyboxJob{}, temp.Path());
+        FAIL() << "the script was written";
+    } catch (const FileError& error) {
+        EXPECT_EQ(error.Path(), temp / "Vantorix/Vantorix.tgs");
+        EXPECT_NE(std::string(error.what()).find(temp / "Vantorix/Vantorix.tgs"), std::string::npos) << error.what();
+    }
+    EXPECT_EQ(ReadFileBytes(temp / "Vantorix"), "not a folder");
+    EXPECT_EQ(FolderListing(temp.Path()), "Vantorix\n");
+}
+
+// Stands in for a full disk: writes past the limit fail with EFBIG.
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(rlim_t bytes) {
+        ::getrlimit(RLIMIT_FSIZE, &saved_);
+        previous_ = std::signal(SIGXFSZ, SIG_IGN);
+        rlimit limited = saved_;
+        limited.rlim_cur = bytes;
+        ::setrlimit(RLIMIT_FSIZE, &limited);
+    }
+    ~FileSizeLimit() {
+        ::setrlimit(RLIMIT_FSIZE, &saved_);
+        std::signal(SIGXFSZ, previous_);
+    }
+
+private:
+    rlimit saved_{};
+    void (*previous_)(int) = nullptr;
+};
+
+TEST(WriteSkyboxScript, AWriteThatFailsHalfwayKeepsTheOldScriptWhole) {
+    TempFolder temp;
+    fs::create_directories(temp / "Vantorix");
+    WriteFileBytes(temp / "Vantorix/Vantorix.tgs", "old script");
+    {
+        FileSizeLimit diskFull(100);
+        EXPECT_THROW(WriteSkyboxScript(SkyboxJob{}, temp.Path()), FileError);
+    }
+    EXPECT_EQ(ReadFileBytes(temp / "Vantorix/Vantorix.tgs"), "old script");
+    EXPECT_EQ(FolderListing(temp / "Vantorix"), "Vantorix.tgs\n");
+}
+
+TEST(CreateFolderPath, MakesEachMissingLevelAndLeavesExistingOnesAlone) {
+    TempFolder temp;
+    fs::create_directories(temp / "kept");
+    WriteFileBytes(temp / "kept/file", "content");
+
+    CreateFolderPath(temp / "kept/x/y/z/");
+    CreateFolderPath(temp / "other/deep");  // no trailing separator: the last piece is made too
+    EXPECT_TRUE(fs::is_directory(temp / "kept/x/y/z"));
+    EXPECT_TRUE(fs::is_directory(temp / "other/deep"));
+    EXPECT_EQ(ReadFileBytes(temp / "kept/file"), "content");
+
+    CreateFolderPath(temp / "kept/x/y/z/");  // all there already
+    EXPECT_TRUE(fs::is_empty(temp / "kept/x/y/z"));
+    CreateFolderPath("");
+}
+
+TEST(CreateFolderPath, AFileInTheWayIsLeftAndNothingIsReported) {
+    TempFolder temp;
+    WriteFileBytes(temp / "file", "content");
+    EXPECT_NO_THROW(CreateFolderPath(temp / "file/below/"));
+    EXPECT_EQ(ReadFileBytes(temp / "file"), "content");
+}
+
+}  // namespace
+}  // namespace vantorix
