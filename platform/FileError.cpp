@@ -5,8 +5,13 @@
 namespace vantorix {
 
 FileError::FileError(const std::string& action, std::string path, int errorNumber)
-    : std::runtime_error("Cannot " + action + " \"" + path + "\": " + std::strerror(errorNumber) + "."),
+    : FileError(action, std::move(path), std::string(std::strerror(errorNumber))) {
+    errorNumber_ = errorNumber;
+}
+
+FileError::FileError(const std::string& action, std::string path, const std::string& cause)
+    : std::runtime_error("Cannot " + action + " \"" + path + "\": " + cause + "."),
       path_(std::move(path)),
-      errorNumber_(errorNumber) {}
+      errorNumber_(0) {}
 
 }  // namespace vantorix

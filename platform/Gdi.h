@@ -1,0 +1,102 @@
+#pragma once
+
+#include <cstdint>
+
+class QImage;
+
+// A small handle-based drawing layer with the shape of the Windows calls the
+// bitmap class was designed around. Handles are 32-bit values; a handle that
+// is not a live object of the expected kind makes a call fail, never crash.
+// Everything runs on the one user-interface thread, so the handle table is
+// not locked.
+namespace vantorix::gdi {
+
+using HANDLE = std::uint32_t;
+using HGDIOBJ = HANDLE;
+using HBITMAP = HANDLE;
+using HDC = HANDLE;
+using HWND = HANDLE;
+using BOOL = int;
+using UINT = std::uint32_t;
+using DWORD = std::uint32_t;
+
+inline constexpr BOOL FALSE = 0;
+inline constexpr BOOL TRUE = 1;
+
+inline constexpr DWORD BI_RGB = 0;
+inline constexpr UINT DIB_RGB_COLORS = 0;
+inline constexpr DWORD SRCCOPY = 0x00CC0020;
+
+struct BITMAPINFOHEADER {
+    std::uint32_t biSize;
+    std::int32_t biWidth;
+    std::int32_t biHeight;  // positive: rows bottom-up; negative: top-down
+    std::uint16_t biPlanes;
+    std::uint16_t biBitCount;
+    std::uint32_t biCompression;
+    std::uint32_t biSizeImage;
+    std::int32_t biXPelsPerMeter;
+    std::int32_t biYPelsPerMeter;
+    std::uint32_t biClrUsed;
+    std::uint32_t biClrImportant;
+};
+static_assert(sizeof(BITMAPINFOHEADER) == 40);
+
+struct RGBQUAD {
+    std::uint8_t rgbBlue, rgbGreen, rgbRed, rgbReserved;
+};
+
+struct BITMAPINFO {
+    BITMAPINFOHEADER bmiHeader;
+    RGBQUAD bmiColors[1];
+};
+
+struct BITMAP {
+    std::int32_t bmType;
+    std::int32_t bmWidth;
+    std::int32_t bmHeight;
+    std::int32_t bmWidthBytes;
+    std::uint16_t bmPlanes;
+    std::uint16_t bmBitsPixel;
+    // A 32-bit field cannot hold a 64-bit address; it is always 0 here.
+    std::uint32_t bmBits;
+};
+static_assert(sizeof(BITMAP) == 24);
+
+// Device contexts. 0 asks for a memory context compatible with the screen.
+HDC CreateCompatibleDC(HDC hdc);
+BOOL DeleteDC(HDC hdc);
+
+// Only uncompressed 24-bit sections are made; their memory is zeroed, rows of
+// width x 3 bytes padded to a multiple of 4, bottom-up for a positive height.
+HBITMAP CreateDIBSection(HDC hdc, const BITMAPINFO* info, UINT usage, void** bits, HANDLE section, DWORD offset);
+// A device-dependent bitmap: 32 bits per pixel, not reachable as memory.
+HBITMAP CreateCompatibleBitmap(HDC hdc, int width, int height);
+
+// Selects a bitmap into a memory context and returns the one it held; 0 on failure.
+HGDIOBJ SelectObject(HDC hdc, HGDIOBJ object);
+// Fails for a bitmap that is still selected into a context.
+BOOL DeleteObject(HGDIOBJ object);
+// Fills a BITMAP and returns its size, or 0.
+int GetObjectA(HGDIOBJ object, int size, void* buffer);
+
+// Copies a rectangle between the bitmaps selected into two contexts,
+// converting the pixel format; clipped to both bitmaps. SRCCOPY only.
+BOOL BitBlt(HDC destination, int x, int y, int width, int height, HDC source, int sourceX, int sourceY, DWORD rop);
+
+HWND GetDesktopWindow();
+// The screen's context: it has no pixels of its own, so blits from or to it fail.
+HDC GetDC(HWND window);
+int ReleaseDC(HWND window, HDC hdc);
+
+// For the platform's own picture loader and clipboard: a device-dependent
+// bitmap made from an image, and the image a bitmap holds (null when the
+// handle is not a bitmap).
+HBITMAP CreateBitmapFromImage(const QImage& image);
+QImage BitmapImage(HBITMAP bitmap);
+
+// How many objects are alive, stock objects excluded: lets tests see that
+// nothing leaks.
+int LiveObjectCount();
+
+}  // namespace vantorix::gdi

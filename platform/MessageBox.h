@@ -1,0 +1,24 @@
+#pragma once
+
+#include <functional>
+#include <string>
+
+namespace vantorix {
+
+// The message box styles and answers the program uses, with Windows' values.
+inline constexpr unsigned MB_OK = 0x00;
+inline constexpr unsigned MB_ICONERROR = 0x10;
+inline constexpr unsigned MB_ICONEXCLAMATION = 0x30;
+inline constexpr unsigned MB_ICONINFORMATION = 0x40;
+inline constexpr int IDOK = 1;
+
+// Shows a modal message box over the active window and returns the answer.
+// Without a running Qt Widgets application the message goes to standard error.
+int MessageBox(const std::string& text, const std::string& caption, unsigned style);
+
+// Lets tests see the messages instead of answering a window; returns the
+// handler it replaces. An empty handler restores the real message box.
+using MessageBoxHandler = std::function<int(const std::string& text, const std::string& caption, unsigned style)>;
+MessageBoxHandler SetMessageBoxHandler(MessageBoxHandler handler);
+
+}  // namespace vantorix

@@ -1,0 +1,94 @@
+#include "platform/Picture.h"
+
+#include "platform/FileError.h"
+
+#include <QFile>
+#include <QImage>
+#include <QImageReader>
+#include <QString>
+
+#include <cstdint>
+#include <cstdlib>
+#include <optional>
+
+namespace vantorix {
+
+Picture::~Picture() {
+    if (handle_ != 0) gdi::DeleteObject(handle_);
+}
+
+Picture& Picture::operator=(Picture&& other) noexcept {
+    if (this != &other) {
+        if (handle_ != 0) gdi::DeleteObject(handle_);
+        handle_ = other.handle_;
+        other.handle_ = 0;
+    }
+    return *this;
+}
+
+namespace {
+
+std::uint32_t Little32(const QByteArray& bytes, int offset) {
+    std::uint32_t value = 0;
+    for (int i = 3; i >= 0; --i) value = (value << 8) | static_cast<std::uint8_t>(bytes[offset + i]);
+    return value;
+}
+
+std::uint16_t Little16(const QByteArray& bytes, int offset) {
+    return static_cast<std::uint16_t>(static_cast<std::uint8_t>(bytes[offset]) |
+                                      static_cast<std::uint8_t>(bytes[offset + 1]) << 8);
+}
+
+// Qt's BMP reader fills the rows a short file lacks with black and reports
+// success. The header tells how many bytes of pixels a BMP must hold: the row
+// size times the rows when uncompressed, the stated image size when
+// compressed (where stated). Nothing for other formats.
+std::optional<long long> BmpBytesNeeded(QFile& file) {
+    const QByteArray header = file.peek(54);
+    if (header.size() < 26 || !header.startsWith("BM")) return std::nullopt;
+    const long long pixelOffset = Little32(header, 10);
+    const std::uint32_t infoSize = Little32(header, 14);
+    if (infoSize == 12) {  // the old OS/2 header: always uncompressed
+        const long long width = Little16(header, 18);
+        const long long height = Little16(header, 20);
+        const long long bitCount = Little16(header, 24);
+        return pixelOffset + (width * bitCount + 31) / 32 * 4 * height;
+    }
+    if (infoSize < 40 || header.size() < 54) return std::nullopt;
+    const long long width = static_cast<std::int32_t>(Little32(header, 18));
+    const long long height = std::llabs(static_cast<std::int32_t>(Little32(header, 22)));
+    const long long bitCount = Little16(header, 28);
+    const std::uint32_t compression = Little32(header, 30);
+    const long long imageSize = Little32(header, 34);
+    constexpr std::uint32_t Uncompressed = 0, BitFields = 3, AlphaBitFields = 6;
+    if (compression == Uncompressed || compression == BitFields || compression == AlphaBitFields) {
+        if (width <= 0) return std::nullopt;  // Qt refuses these itself
+        return pixelOffset + (width * bitCount + 31) / 32 * 4 * height;
+    }
+    return imageSize != 0 ? std::optional(pixelOffset + imageSize) : std::nullopt;
+}
+
+}  // namespace
+
+Picture LoadPicture(const std::string& path) {
+    QFile file(QString::fromStdString(path));
+    if (!file.open(QIODevice::ReadOnly)) {
+        throw FileError("open", path, file.errorString().toStdString());
+    }
+    if (const auto needed = BmpBytesNeeded(file); needed && *needed > file.size()) {
+        throw FileError("read", path, "the file ends before the end of its picture");
+    }
+
+    QImageReader reader(&file);
+    reader.setDecideFormatFromContent(true);
+    reader.setAllocationLimit(PictureAllocationLimitMiB);
+    QImage image;
+    if (!reader.read(&image)) {
+        throw FileError("read", path, "it is not a picture Vantorix can read (" + reader.errorString().toStdString() + ")");
+    }
+    const gdi::HBITMAP handle = gdi::CreateBitmapFromImage(image);
+    if (handle == 0) throw FileError("read", path, "there is not enough memory for the picture");
+    return Picture(handle);
+}
+
+}  // namespace vantorix
