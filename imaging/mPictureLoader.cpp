@@ -1,0 +1,240 @@
+#include "imaging/mPictureLoader.h"
+
+#include "imaging/CheckedInt.h"
+#include "platform/FileError.h"
+#include "platform/FileSearch.h"
+#include "platform/FileSystem.h"
+#include "platform/Picture.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cctype>
+#include <cerrno>
+#include <climits>
+#include <cstring>
+#include <stdexcept>
+
+namespace vantorix {
+
+namespace {
+
+// Where the last successful load put its rows; checked against the bitmap
+// before every use, so a bitmap replaced since is never read through it.
+struct RowAccess {
+    std::int32_t Height = 0;
+    std::int32_t BytesPerScanLine = 0;
+    std::uint8_t* Bits = nullptr;
+};
+RowAccess recordedRows;
+
+void RecordRowAccess() {
+    const cDIBSection& picture = LoadedPicture();
+    recordedRows = {picture.Height(), picture.BytesPerScanLine(), picture.DIBSectionBitsPtr()};
+}
+
+class InputFile {
+public:
+    explicit InputFile(const std::string& path) : path_(path) {
+        fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+        struct stat status {};
+        if (fd_ < 0 || ::fstat(fd_, &status) != 0) {
+            const int error = errno;
+            if (fd_ >= 0) ::close(fd_);
+            throw FileError("open", path, error);
+        }
+        if (!S_ISREG(status.st_mode)) {
+            ::close(fd_);
+            throw FileError("open", path, "it is not a file");
+        }
+        size_ = status.st_size;
+    }
+    ~InputFile() { ::close(fd_); }
+    InputFile(const InputFile&) = delete;
+    InputFile& operator=(const InputFile&) = delete;
+
+    long long Size() const { return size_; }
+
+    // Reads up to `count` bytes at `offset`; fewer only where the file ends.
+    std::size_t ReadAt(long long offset, std::uint8_t* buffer, std::size_t count) const {
+        std::size_t done = 0;
+        while (done < count) {
+            const ssize_t got = ::pread(fd_, buffer + done, count - done, static_cast<off_t>(offset + done));
+            if (got < 0 && errno == EINTR) continue;
+            if (got < 0) throw FileError("read", path_, errno);
+            if (got == 0) break;
+            done += static_cast<std::size_t>(got);
+        }
+        return done;
+    }
+
+private:
+    std::string path_;
+    int fd_ = -1;
+    long long size_ = 0;
+};
+
+// A complete run-length stream cannot expand more than this: one header
+// byte and one 3-byte value give 128 pixels of 3 bytes.
+constexpr long long MaximumRunLengthExpansion = 128;
+
+std::string SizeText(std::int32_t width, std::int32_t height) {
+    return std::to_string(width) + " x " + std::to_string(height) + " pixels";
+}
+
+}  // namespace
+
+cDIBSection& LoadedPicture() {
+    static cDIBSection picture;
+    return picture;
+}
+
+std::int16_t LoadPictureFile(const std::string& FileName) {
+    if (!FindFileByPattern(FileName)) return PictureStatus::NotFound;
+    if (FileName.back() == PathSeparator) return PictureStatus::NameIsFolder;
+
+    std::string ending = FileName.substr(FileName.size() - std::min<std::size_t>(3, FileName.size()));
+    std::transform(ending.begin(), ending.end(), ending.begin(), [](unsigned char c) { return std::tolower(c); });
+    if (ending == "tga") return LoadTGA(FileName);
+
+    const Picture picture = LoadPicture(FileName);
+    LoadedPicture().CreateFromPicture(picture);
+    if (LoadedPicture().DIBSectionBitsPtr() == nullptr) return PictureStatus::NoBitmap;
+    RecordRowAccess();
+    return PictureStatus::Loaded;
+}
+
+void CopyPicturePixels(PixelBlock& Pixels) {
+    const cDIBSection& picture = LoadedPicture();
+    if (recordedRows.Bits == nullptr || recordedRows.Bits != picture.DIBSectionBitsPtr() ||
+        recordedRows.Height != picture.Height() || recordedRows.BytesPerScanLine != picture.BytesPerScanLine()) {
+        throw std::logic_error("No loaded picture to copy pixels from.");
+    }
+    const std::int32_t columns = CheckedMultiply(picture.Width(), 3, "the picture's row size");
+    Pixels.Resize(columns, recordedRows.Height);
+    for (std::int32_t y = 0; y < recordedRows.Height; ++y) {
+        std::memcpy(Pixels.Row(y), recordedRows.Bits + static_cast<std::ptrdiff_t>(y) * recordedRows.BytesPerScanLine,
+                    static_cast<std::size_t>(columns));
+    }
+}
+
+std::int16_t LoadTGA(const std::string& FileName) {
+    const InputFile file(FileName);
+    std::uint8_t header[18] = {};  // what a short file lacks reads as 0
+    file.ReadAt(0, header, sizeof header);
+    const auto little16 = [&](int offset) { return static_cast<std::uint16_t>(header[offset] | header[offset + 1] << 8); };
+    const int idLength = header[0];
+    const int colourMapType = header[1];
+    const int imageType = header[2];
+    const int colourMapLength = little16(5);
+    const int colourMapEntryBits = header[7];
+    const auto width = static_cast<std::int16_t>(little16(12));
+    const auto height = static_cast<std::int16_t>(little16(14));
+    const int depth = header[16];
+    const int descriptor = header[17];
+
+    if (depth < 24) return PictureStatus::TGADepthBelow24;
+    if (imageType != 2 && imageType != 10) return PictureStatus::TGANotTrueColour;
+    if (depth != 24 && depth != 32) return PictureStatus::TGADepthUnsupported;
+    if (width <= 0 || height <= 0) {
+        LoadedPicture().Create(width, height);  // fails, and like any failed Create leaves no picture
+        return PictureStatus::NoBitmap;
+    }
+
+    const int bytesPerPixel = depth / 8;
+    const long long pixelCount = static_cast<long long>(width) * height;
+    const long long declared = pixelCount * bytesPerPixel;
+    if (declared > INT_MAX) {
+        throw std::overflow_error("Overflow: the picture in \"" + FileName + "\" (" + SizeText(width, height) +
+                                  ") does not fit in 32 bits.");
+    }
+    const long long dataOffset = 18 + idLength + (colourMapType == 1 ? colourMapLength * ((colourMapEntryBits + 7) / 8) : 0);
+    const long long available = std::max(0LL, file.Size() - dataOffset);
+
+    std::vector<std::uint8_t> data;
+    if (imageType == 2) {
+        if (declared > available) throw FileError("read", FileName, "the file ends before the end of its picture");
+        data.resize(static_cast<std::size_t>(declared));
+        file.ReadAt(dataOffset, data.data(), data.size());
+    } else {
+        // Short run-length data is allowed (the rest stays black), but not a
+        // header that promises far more than any stream of this size could hold.
+        if (declared > available * MaximumRunLengthExpansion) {
+            throw FileError("read", FileName,
+                            "its run-length data is far too short for a picture of " + SizeText(width, height));
+        }
+        // The longest useful stream: a one-pixel raw packet per pixel.
+        data.resize(static_cast<std::size_t>(std::min(available, pixelCount * (bytesPerPixel + 1))));
+        data.resize(file.ReadAt(dataOffset, data.data(), data.size()));
+        DecodeTGARLE(data, width, height, bytesPerPixel);
+    }
+    if (imageType == 2 && depth == 32) Convert32To24(data);
+
+    cDIBSection& picture = LoadedPicture();
+    if (!picture.Create(width, height)) return PictureStatus::NoBitmap;
+    RecordRowAccess();
+
+    // Descriptor bit 5 puts the first stored row at the top, bit 4 the first
+    // stored pixel at the right.
+    const bool topFirst = (descriptor & 0x20) != 0;
+    const bool rightFirst = (descriptor & 0x10) != 0;
+    const std::uint8_t* source = data.data();
+    for (std::int32_t row = 0; row < height; ++row) {
+        const std::int32_t memoryRow = topFirst ? height - 1 - row : row;
+        std::uint8_t* target = recordedRows.Bits + static_cast<std::ptrdiff_t>(memoryRow) * recordedRows.BytesPerScanLine;
+        if (!rightFirst) {
+            std::memcpy(target, source, static_cast<std::size_t>(width) * 3);
+            source += static_cast<std::ptrdiff_t>(width) * 3;
+            continue;
+        }
+        for (std::int32_t x = width - 1; x >= 0; --x, source += 3) std::memcpy(target + 3 * x, source, 3);
+    }
+    return PictureStatus::Loaded;
+}
+
+void DecodeTGARLE(std::vector<std::uint8_t>& Data, std::int32_t Width, std::int32_t Height, int BytesPerPixel) {
+    if (Width < 0 || Height < 0 || BytesPerPixel < 3) {
+        throw std::invalid_argument("Run-length data cannot describe " + SizeText(Width, Height) + " of " +
+                                    std::to_string(BytesPerPixel) + " bytes.");
+    }
+    const std::int32_t total = CheckedMultiply(Width, Height, "the picture's pixel count");
+    std::vector<std::uint8_t> output(static_cast<std::size_t>(CheckedMultiply(total, 3, "the picture's size")), 0);
+
+    const std::size_t valueSize = static_cast<std::size_t>(BytesPerPixel);
+    const std::size_t wanted = static_cast<std::size_t>(total);
+    std::size_t in = 0;
+    std::size_t written = 0;  // pixels
+    bool ranOut = false;
+    const auto take = [&] {
+        if (in + valueSize > Data.size()) {
+            ranOut = true;
+            return false;
+        }
+        std::memcpy(&output[written * 3], &Data[in], 3);
+        return true;
+    };
+    while (written < wanted && in < Data.size() && !ranOut) {
+        const std::uint8_t packet = Data[in++];
+        const std::size_t count = std::min<std::size_t>((packet & 0x7Fu) + 1u, wanted - written);
+        if (packet & 0x80) {
+            if (!take()) break;
+            for (std::size_t i = 1; i < count; ++i) std::memcpy(&output[(written + i) * 3], &output[written * 3], 3);
+            written += count;
+            in += valueSize;
+        } else {
+            for (std::size_t i = 0; i < count && take(); ++i, ++written) in += valueSize;
+        }
+    }
+    Data = std::move(output);
+}
+
+void Convert32To24(std::vector<std::uint8_t>& Data) {
+    const std::size_t pixels = Data.size() / 4;
+    for (std::size_t p = 0; p < pixels; ++p) std::memmove(&Data[p * 3], &Data[p * 4], 3);
+    Data.resize(pixels * 3);
+    Data.shrink_to_fit();
+}
+
+}  // namespace vantorix

@@ -1,0 +1,21 @@
+#pragma once
+
+#include "imaging/PixelBlock.h"
+
+#include <cstdint>
+#include <string>
+
+namespace vantorix {
+
+// Writes the first Width x Height pixels of the block as an uncompressed
+// 24-bit TGA: the 18-byte header (bottom-left origin), then the rows as they
+// lie in the block, row 0 first, and nothing after. An empty name writes
+// nothing. The file is replaced whole or not at all.
+//
+// Throws std::overflow_error for a width or height above 32767 or a size
+// beyond 32 bits, std::out_of_range for a negative size or a block too small,
+// both before any file is touched, and FileError when the file cannot be
+// written.
+void SaveTGA(const std::string& FileName, const PixelBlock& Pixels, std::int32_t Width, std::int32_t Height);
+
+}  // namespace vantorix
