@@ -28,6 +28,8 @@ Picture& Picture::operator=(Picture&& other) noexcept {
 
 namespace {
 
+const QList<QByteArray> ReadableFormats = {"bmp", "png", "pbm", "pgm", "ppm"};
+
 std::uint32_t Little32(const QByteArray& bytes, int offset) {
     std::uint32_t value = 0;
     for (int i = 3; i >= 0; --i) value = (value << 8) | static_cast<std::uint8_t>(bytes[offset + i]);
@@ -82,9 +84,17 @@ Picture LoadPicture(const std::string& path) {
     QImageReader reader(&file);
     reader.setDecideFormatFromContent(true);
     reader.setAllocationLimit(PictureAllocationLimitMiB);
+    const QByteArray format = reader.format();
+    if (format.isEmpty()) throw FileError("read", path, "it is not a picture Vantorix can read");
+    // Qt hands back cut-off JPEG and GIF files as whole pictures, padded grey
+    // or black; only formats whose damage shows are read.
+    if (!ReadableFormats.contains(format)) {
+        throw FileError("read", path,
+                        "its format is " + format.toUpper().toStdString() + ", and Vantorix reads BMP, PNG and PPM pictures");
+    }
     QImage image;
     if (!reader.read(&image)) {
-        throw FileError("read", path, "it is not a picture Vantorix can read (" + reader.errorString().toStdString() + ")");
+        throw FileError("read", path, "it is damaged or cut short (" + reader.errorString().toStdString() + ")");
     }
     const gdi::HBITMAP handle = gdi::CreateBitmapFromImage(image);
     if (handle == 0) throw FileError("read", path, "there is not enough memory for the picture");

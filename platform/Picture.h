@@ -27,9 +27,9 @@ private:
 // Pictures up to this many MiB of decoded pixels load; 8192 x 8192 takes 256.
 inline constexpr int PictureAllocationLimitMiB = 2048;
 
-// Reads a BMP, or any other format Qt's image reader knows, judged by its
-// contents. Throws FileError naming the file when it cannot be opened or read
-// as a whole picture: a file that ends before its pixel data is refused
+// Reads a BMP, PNG or PPM picture with Qt's image reader, the format judged by
+// the contents. Throws FileError naming the file when it cannot be opened or
+// read as a whole picture: a file that ends before its pixel data is refused
 // rather than handed back with black rows.
 Picture LoadPicture(const std::string& path);
 

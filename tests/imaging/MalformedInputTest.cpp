@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <QImage>
+
 #include <optional>
 #include <stdexcept>
 
@@ -28,6 +30,12 @@ TEST(MalformedInput, EveryFileGivesAStatusOrAClearError) {
     TempFolder temp;
     const std::string bmp = ReadFileBytes(std::string(VANTORIX_TEST_DATA) + "/imaging/fixtures/im-24.bmp");
     const std::string pixels6 = std::string(18, '\x40');
+    QImage gradient(64, 64, QImage::Format_RGB32);
+    for (int y = 0; y < 64; ++y) {
+        for (int x = 0; x < 64; ++x) gradient.setPixel(x, y, qRgb(x * 4, y * 4, (x * y) & 0xFF));
+    }
+    ASSERT_TRUE(gradient.save(QString::fromStdString(temp / "whole.png"), "PNG"));
+    const std::string png = ReadFileBytes(temp / "whole.png");
     const struct {
         const char* name;
         std::string bytes;
@@ -54,6 +62,8 @@ TEST(MalformedInput, EveryFileGivesAStatusOrAClearError) {
         {"cut.bmp", bmp.substr(0, bmp.size() - 5), std::nullopt},
         {"cut-header.bmp", bmp.substr(0, 30), std::nullopt},
         {"huge-claim.bmp", WithByte(WithByte(bmp, 20, '\x7f'), 24, '\x7f'), std::nullopt},
+        {"cut.png", png.substr(0, png.size() * 2 / 3), std::nullopt},
+        {"not-a-bmp-png-or-ppm.bmp", "#define x_width 1\n#define x_height 1\nstatic char x_bits[] = {0x00};\n", std::nullopt},
     };
     for (const auto& [name, bytes, status] : cases) {
         SCOPED_TRACE(name);
