@@ -1,8 +1,38 @@
 #include "platform/FileSystem.h"
 
+#include "platform/FileError.h"
+
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <random>
 
 namespace vantorix {
+
+namespace {
+
+std::string RandomSuffix() {
+    static std::mt19937_64 generator{std::random_device{}()};
+    static constexpr char digits[] = "0123456789abcdefghijklmnopqrstuvwxyz";
+    std::uniform_int_distribution<std::size_t> pick(0, sizeof digits - 2);
+    std::string suffix(8, '0');
+    for (char& c : suffix) c = digits[pick(generator)];
+    return suffix;
+}
+
+// A rename is durable only once its folder is on disk too; a folder that
+// cannot be synced (some file systems refuse) leaves the file no less whole.
+void SyncFolder(const std::string& folder) {
+    const int fd = ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) return;
+    ::fsync(fd);
+    ::close(fd);
+}
+
+}  // namespace
 
 bool EntryExists(const std::string& path) {
     struct stat info {};
@@ -16,6 +46,17 @@ bool MakeFolder(const std::string& path) {
 std::string FolderOf(const std::string& path) {
     const auto last = path.rfind(PathSeparator);
     return last == std::string::npos ? std::string() : path.substr(0, last + 1);
+}
+
+std::string TemporaryPathBeside(const std::string& path) {
+    const std::string folder = FolderOf(path);
+    // A leading dot keeps the half-made file out of sight of anyone waiting for the real name.
+    return folder + "." + path.substr(folder.size()) + "." + RandomSuffix() + ".tmp";
+}
+
+void MoveIntoPlace(const std::string& from, const std::string& to) {
+    if (std::rename(from.c_str(), to.c_str()) != 0) throw FileError("replace", to, errno);
+    SyncFolder(FolderOf(to));
 }
 
 }  // namespace vantorix

@@ -18,4 +18,12 @@ bool MakeFolder(const std::string& path);
 // or the empty text when it has none.
 std::string FolderOf(const std::string& path);
 
+// A fresh hidden name in the path's folder, for a file that is to replace it:
+// the same file system, so the rename into place cannot fail halfway.
+std::string TemporaryPathBeside(const std::string& path);
+
+// Renames a finished file over the final path and puts the folder entry on
+// disk; throws FileError naming the final path.
+void MoveIntoPlace(const std::string& from, const std::string& to);
+
 }  // namespace vantorix

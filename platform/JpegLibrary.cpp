@@ -1,0 +1,162 @@
+#include "platform/JpegLibrary.h"
+
+#include <dlfcn.h>
+#include <fcntl.h>
+#include <turbojpeg.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <climits>
+#include <cstring>
+#include <memory>
+#include <stdexcept>
+
+namespace vantorix::ijl {
+
+namespace {
+
+// The entry points taken from the library, all or none.
+struct Binding {
+    decltype(&::tjInitCompress) InitCompress = nullptr;
+    decltype(&::tjCompress2) Compress2 = nullptr;
+    decltype(&::tjDestroy) Destroy = nullptr;
+    decltype(&::tjFree) Free = nullptr;
+    decltype(&::tjGetErrorStr2) GetErrorStr2 = nullptr;
+};
+
+constexpr const char* TurboJpegLibrary = "libturbojpeg.so.0";
+std::string libraryName = TurboJpegLibrary;
+std::function<void(const JPEG_CORE_PROPERTIES&)> writeObserver;
+Binding binding;
+bool bound = false;
+
+thread_local std::string lastErrorText;
+
+template <typename Function>
+void Resolve(void* library, const char* name, Function& entry) {
+    entry = reinterpret_cast<Function>(::dlsym(library, name));
+    if (entry == nullptr) {
+        throw std::runtime_error("The JPEG library \"" + libraryName + "\" has no entry point \"" + name + "\".");
+    }
+}
+
+// Loaded once and kept: the library is never unloaded while the program runs.
+const Binding& Bound() {
+    if (bound) return binding;
+    void* library = ::dlopen(libraryName.c_str(), RTLD_NOW | RTLD_LOCAL);
+    if (library == nullptr) {
+        const char* reason = ::dlerror();
+        throw std::runtime_error("Cannot load the JPEG library \"" + libraryName + "\": " +
+                                 (reason != nullptr ? reason : "not found") + ".");
+    }
+    Binding found;
+    Resolve(library, "tjInitCompress", found.InitCompress);
+    Resolve(library, "tjCompress2", found.Compress2);
+    Resolve(library, "tjDestroy", found.Destroy);
+    Resolve(library, "tjFree", found.Free);
+    Resolve(library, "tjGetErrorStr2", found.GetErrorStr2);
+    binding = found;
+    bound = true;
+    return binding;
+}
+
+int Fail(int code, std::string text) {
+    lastErrorText = std::move(text);
+    return code;
+}
+
+bool WriteAll(int fd, const unsigned char* bytes, unsigned long size) {
+    while (size > 0) {
+        const ssize_t written = ::write(fd, bytes, size);
+        if (written < 0) {
+            if (errno == EINTR) continue;
+            return false;
+        }
+        bytes += written;
+        size -= static_cast<unsigned long>(written);
+    }
+    return true;
+}
+
+// The pitch of one bitmap row, or -1 when the properties do not describe a
+// bitmap this encoder can read and a file it can write.
+long long CheckedPitch(const JPEG_CORE_PROPERTIES& p) {
+    const long long rows = p.DIBHeight < 0 ? -static_cast<long long>(p.DIBHeight) : p.DIBHeight;
+    const long long pitch = 3LL * p.DIBWidth + p.DIBPadBytes;
+    const bool sound = p.DIBBytes != nullptr && p.DIBWidth > 0 && rows > 0 && p.DIBPadBytes >= 0 &&
+                       pitch <= INT_MAX && p.JPGWidth == p.DIBWidth && p.JPGHeight == rows && p.DIBChannels == 3 &&
+                       p.DIBColor == IJL_BGR && p.JPGChannels == 3 && p.JPGColor == IJL_YCBCR &&
+                       p.JPGSubsampling == IJL_420 && p.jquality >= 0 && p.jquality <= 100;
+    return sound ? pitch : -1;
+}
+
+}  // namespace
+
+int ijlInit(JPEG_CORE_PROPERTIES* jcprops) {
+    const Binding& library = Bound();
+    if (jcprops == nullptr) return IJL_INVALID_PROPERTIES;
+    *jcprops = JPEG_CORE_PROPERTIES{};
+    jcprops->DIBChannels = 3;
+    jcprops->DIBColor = IJL_BGR;
+    jcprops->JPGChannels = 3;
+    jcprops->JPGColor = IJL_YCBCR;
+    jcprops->JPGSubsampling = IJL_420;
+    jcprops->jquality = 75;
+    jcprops->encoder = library.InitCompress();
+    return jcprops->encoder != nullptr ? IJL_OK : IJL_MEMORY_ERROR;
+}
+
+int ijlWrite(JPEG_CORE_PROPERTIES* jcprops, int iotype) {
+    lastErrorText.clear();
+    if (jcprops == nullptr || jcprops->encoder == nullptr) {
+        return Fail(IJL_NOT_INITIALISED, "the JPEG encoder was not set up");
+    }
+    if (iotype != IJL_JFILE_WRITEWHOLEIMAGE) return Fail(IJL_UNSUPPORTED_MODE, "only whole pictures are written");
+    const JPEG_CORE_PROPERTIES& p = *jcprops;
+    if (writeObserver) writeObserver(p);
+    const long long pitch = CheckedPitch(p);
+    if (pitch < 0) return Fail(IJL_INVALID_PROPERTIES, "there is no picture to encode as described");
+    if (p.JPGFile == nullptr || *p.JPGFile == '\0') return Fail(IJL_INVALID_FILENAME, "no file name was given");
+
+    const Binding& library = binding;  // bound by ijlInit
+    unsigned char* encoded = nullptr;
+    unsigned long encodedSize = 0;
+    const int flags = TJFLAG_ACCURATEDCT | (p.DIBHeight < 0 ? TJFLAG_BOTTOMUP : 0);
+    const int compressed =
+        library.Compress2(p.encoder, p.DIBBytes, p.DIBWidth, static_cast<int>(pitch), p.JPGHeight, TJPF_BGR, &encoded,
+                          &encodedSize, TJSAMP_420, std::max(p.jquality, 1), flags);
+    const std::unique_ptr<unsigned char, decltype(library.Free)> owned(encoded, library.Free);
+    if (compressed != 0) {
+        return Fail(IJL_ENCODER_ERROR, std::string("the encoder failed: ") + library.GetErrorStr2(p.encoder));
+    }
+
+    const int fd = ::open(p.JPGFile, O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+    if (fd < 0) return Fail(IJL_FILE_ERROR, std::strerror(errno));
+    const bool written = WriteAll(fd, encoded, encodedSize) && ::fsync(fd) == 0;
+    const int writeError = errno;
+    if (::close(fd) != 0 || !written) return Fail(IJL_FILE_ERROR, std::strerror(written ? errno : writeError));
+    return IJL_OK;
+}
+
+int ijlFree(JPEG_CORE_PROPERTIES* jcprops) {
+    if (jcprops == nullptr || jcprops->encoder == nullptr) return IJL_OK;
+    binding.Destroy(jcprops->encoder);
+    jcprops->encoder = nullptr;
+    return IJL_OK;
+}
+
+std::string ijlLastErrorText() {
+    return lastErrorText;
+}
+
+void UseLibraryForTesting(const std::string& name) {
+    libraryName = name.empty() ? TurboJpegLibrary : name;
+    bound = false;
+}
+
+void ObserveWritesForTesting(std::function<void(const JPEG_CORE_PROPERTIES&)> observer) {
+    writeObserver = std::move(observer);
+}
+
+}  // namespace vantorix::ijl
