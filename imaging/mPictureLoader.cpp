@@ -1,6 +1,7 @@
 #include "imaging/mPictureLoader.h"
 
 #include "imaging/CheckedInt.h"
+#include "imaging/mIntelJPEGLibrary.h"
 #include "platform/FileError.h"
 #include "platform/FileSearch.h"
 #include "platform/FileSystem.h"
@@ -104,6 +105,10 @@ std::int16_t LoadPictureFile(const std::string& FileName) {
     if (LoadedPicture().DIBSectionBitsPtr() == nullptr) return PictureStatus::NoBitmap;
     RecordRowAccess();
     return PictureStatus::Loaded;
+}
+
+bool SavePictureAsJPEG(const std::string& FileName, std::int16_t Quality) {
+    return WriteJPEG(LoadedPicture(), FileName, Quality);
 }
 
 void CopyPicturePixels(PixelBlock& Pixels) {

@@ -31,6 +31,9 @@ cDIBSection& LoadedPicture();
 // leaves the previous picture in place, except NoBitmap, which leaves none.
 std::int16_t LoadPictureFile(const std::string& FileName);
 
+// Writes LoadedPicture() as a JPEG file; see WriteJPEG.
+bool SavePictureAsJPEG(const std::string& FileName, std::int16_t Quality);
+
 // Copies the pixels of the last successful load into the block, sized to
 // 3 x Width columns and Height rows, memory rows in memory order. Throws
 // std::logic_error when LoadedPicture() no longer holds that load.

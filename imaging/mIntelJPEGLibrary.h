@@ -1,0 +1,21 @@
+#pragma once
+
+#include "imaging/cDIBSection.h"
+
+#include <cstdint>
+#include <string>
+
+namespace vantorix {
+
+// Writes the bitmap as a JPEG file, encoding straight from its memory. An
+// existing file of that name is replaced only once the new one is complete
+// on disk, and the new one takes over its access and write times and its
+// permission bits.
+//
+// False when the encoder cannot be set up or the write fails (a missing
+// folder, a full disk); the old file is then untouched and nothing is left
+// behind. Throws when the old file may not be replaced (read-only, or a
+// folder), when the JPEG library cannot be loaded, and on overflow.
+bool WriteJPEG(cDIBSection& cDib, const std::string& sFile, std::int32_t lQuality);
+
+}  // namespace vantorix
