@@ -7,6 +7,7 @@
 #include <QImageReader>
 #include <QString>
 
+#include <climits>
 #include <cstdint>
 #include <cstdlib>
 #include <optional>
@@ -41,6 +42,15 @@ std::uint16_t Little16(const QByteArray& bytes, int offset) {
                                       static_cast<std::uint8_t>(bytes[offset + 1]) << 8);
 }
 
+// Offset plus rows of a size, or the largest number when that overflows: no
+// file can be that long.
+long long PixelEnd(long long pixelOffset, long long width, long long bitCount, long long height) {
+    const long long rowBytes = (width * bitCount + 31) / 32 * 4;
+    long long end = 0;
+    if (__builtin_mul_overflow(rowBytes, height, &end) || __builtin_add_overflow(end, pixelOffset, &end)) return LLONG_MAX;
+    return end;
+}
+
 // Qt's BMP reader fills the rows a short file lacks with black and reports
 // success. The header tells how many bytes of pixels a BMP must hold: the row
 // size times the rows when uncompressed, the stated image size when
@@ -54,7 +64,7 @@ std::optional<long long> BmpBytesNeeded(QFile& file) {
         const long long width = Little16(header, 18);
         const long long height = Little16(header, 20);
         const long long bitCount = Little16(header, 24);
-        return pixelOffset + (width * bitCount + 31) / 32 * 4 * height;
+        return PixelEnd(pixelOffset, width, bitCount, height);
     }
     if (infoSize < 40 || header.size() < 54) return std::nullopt;
     const long long width = static_cast<std::int32_t>(Little32(header, 18));
@@ -65,7 +75,7 @@ std::optional<long long> BmpBytesNeeded(QFile& file) {
     constexpr std::uint32_t Uncompressed = 0, BitFields = 3, AlphaBitFields = 6;
     if (compression == Uncompressed || compression == BitFields || compression == AlphaBitFields) {
         if (width <= 0) return std::nullopt;  // Qt refuses these itself
-        return pixelOffset + (width * bitCount + 31) / 32 * 4 * height;
+        return PixelEnd(pixelOffset, width, bitCount, height);
     }
     return imageSize != 0 ? std::optional(pixelOffset + imageSize) : std::nullopt;
 }
