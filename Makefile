@@ -2,8 +2,10 @@
 BUILD_DIR := build
 SANITIZE_DIR := build-sanitize
 SANITIZE_FLAGS := -fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer
+FUZZ_DIR := build-fuzz
+FUZZ_SECONDS ?= 60
 
-.PHONY: all packages configure build test sanitize clean
+.PHONY: all packages configure build test sanitize fuzz clean
 
 all: build
 
@@ -26,5 +28,21 @@ sanitize: packages
 	@cmake --build $(SANITIZE_DIR)
 	@ctest --test-dir $(SANITIZE_DIR) --output-on-failure -j 2
 
+# Every fuzz target for FUZZ_SECONDS, each growing its own corpus from the
+# committed seeds. An input that crashes or hangs a target is written into
+# fuzz/regressions/<target>/, which `make test` replays.
+fuzz: packages
+	@sh tools/install-packages debian-packages-fuzz.txt
+	@cmake -S . -B $(FUZZ_DIR) -G Ninja -DCMAKE_CXX_COMPILER=clang++ -DVANTORIX_FUZZ=ON -DBUILD_TESTING=OFF \
+	  -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_FLAGS="-fsanitize=fuzzer-no-link $(SANITIZE_FLAGS)"
+	@cmake --build $(FUZZ_DIR)
+	@for program in $(FUZZ_DIR)/fuzz/fuzz_*; do \
+	  target=$${program##*/fuzz_}; \
+	  mkdir -p $(FUZZ_DIR)/corpus/$$target fuzz/regressions/$$target; \
+	  echo "fuzz: $$target for $(FUZZ_SECONDS) s"; \
+	  QT_QPA_PLATFORM=offscreen $$program -max_total_time=$(FUZZ_SECONDS) -timeout=10 -rss_limit_mb=4096 \
+	    -artifact_prefix=fuzz/regressions/$$target/ $(FUZZ_DIR)/corpus/$$target fuzz/seeds/$$target || exit 1; \
+	done
+
 clean:
-	rm -rf $(BUILD_DIR) $(SANITIZE_DIR)
+	rm -rf $(BUILD_DIR) $(SANITIZE_DIR) $(FUZZ_DIR)

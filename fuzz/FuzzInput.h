@@ -1,0 +1,28 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <stdexcept>
+#include <string>
+
+namespace vantorix::fuzz {
+
+// The readers take file names, so each input goes through a file of its own
+// name in a folder private to this process.
+inline std::string WriteInputFile(const std::string& name, const std::uint8_t* data, std::size_t size) {
+    static const std::string folder = [] {
+        std::string pattern = (std::filesystem::temp_directory_path() / "vantorix-fuzz-XXXXXX").string();
+        if (::mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
+        return pattern;
+    }();
+    const std::string path = folder + "/" + name;
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
+    if (!out.flush()) throw std::runtime_error("cannot write " + path);
+    return path;
+}
+
+}  // namespace vantorix::fuzz
