@@ -17,39 +17,18 @@
 
 #include "tests/imaging/ImagingTestSupport.h"
 #include "tests/support/TempFolder.h"
+#include "tests/support/ThirdPartyDecoders.h"
 
 namespace vantorix {
 namespace {
 
 using testing::FolderListing;
+using testing::DecodedPicture;
+using testing::DecodeWithDjpeg;
 using testing::ReadFileBytes;
 using testing::SetPixel;
 using testing::TempFolder;
 using testing::WriteFileBytes;
-
-// A picture as an independent decoder sees it: red, green, blue per pixel, top row first.
-struct Decoded {
-    int width = 0;
-    int height = 0;
-    std::vector<std::uint8_t> rgb;
-    const std::uint8_t* At(int x, int y) const { return rgb.data() + 3 * (static_cast<std::size_t>(y) * width + x); }
-};
-
-Decoded DecodeWithDjpeg(const std::string& jpeg) {
-    const std::string ppm = jpeg + ".ppm";
-    const std::string command = "djpeg -pnm -outfile '" + ppm + "' '" + jpeg + "'";
-    if (std::system(command.c_str()) != 0) throw std::runtime_error("djpeg failed on " + jpeg);
-    const std::string bytes = ReadFileBytes(ppm);
-    std::remove(ppm.c_str());
-    Decoded picture;
-    int maxValue = 0;
-    int headerLength = 0;
-    if (std::sscanf(bytes.c_str(), "P6 %d %d %d%n", &picture.width, &picture.height, &maxValue, &headerLength) != 3) {
-        throw std::runtime_error("djpeg wrote no colour picture for " + jpeg);
-    }
-    picture.rgb.assign(bytes.begin() + headerLength + 1, bytes.end());
-    return picture;
-}
 
 // Smooth diagonal gradients, as a sky is.
 void PaintSmooth(cDIBSection& bitmap) {
@@ -98,7 +77,7 @@ TEST(JpegWriter, HandsTheBitmapOverWhereItLies) {
         EXPECT_EQ(p.DIBColor, ijl::IJL_BGR);
         EXPECT_EQ(p.JPGSubsampling, ijl::IJL_420);
 
-        const Decoded decoded = DecodeWithDjpeg(file);
+        const DecodedPicture decoded = DecodeWithDjpeg(file);
         EXPECT_EQ(decoded.width, c.width);
         EXPECT_EQ(decoded.height, c.height);
     }
@@ -123,7 +102,7 @@ TEST(JpegWriter, DecodesRightWayUpInTheRightColours) {
     TempFolder temp;
     ASSERT_TRUE(SavePictureAsJPEG(temp / "quadrants.jpg", 90));
 
-    const Decoded decoded = DecodeWithDjpeg(temp / "quadrants.jpg");
+    const DecodedPicture decoded = DecodeWithDjpeg(temp / "quadrants.jpg");
     ASSERT_EQ(decoded.width, 63);
     ASSERT_EQ(decoded.height, 40);
     for (const Quadrant& q : quadrants) {
@@ -142,7 +121,7 @@ TEST(JpegWriter, KeepsASmoothPictureAtQuality90) {
     TempFolder temp;
     ASSERT_TRUE(WriteJPEG(bitmap, temp / "smooth.jpg", 90));
 
-    const Decoded decoded = DecodeWithDjpeg(temp / "smooth.jpg");
+    const DecodedPicture decoded = DecodeWithDjpeg(temp / "smooth.jpg");
     ASSERT_EQ(decoded.rgb.size(), 256u * 256u * 3u);
     double squaredError = 0;
     for (int y = 0; y < 256; ++y) {

@@ -1,4 +1,7 @@
 #include "imaging/mPictureLoader.h"
+#include "imaging/mSaveTGA.h"
+
+#include <QImage>
 
 #include <gtest/gtest.h>
 
@@ -6,6 +9,8 @@
 #include <regex>
 
 #include "tests/imaging/ImagingTestSupport.h"
+#include "tests/support/TempFolder.h"
+#include "tests/support/ThirdPartyDecoders.h"
 
 namespace vantorix {
 namespace {
@@ -34,6 +39,37 @@ TEST(ThirdPartyFixtures, LoadToThePixelsTheirWriterReports) {
             ++pixels;
         }
         EXPECT_EQ(pixels, LoadedPicture().Width() * LoadedPicture().Height());
+    }
+}
+
+// A render converted the way the finisher converts it (load, copy out, write
+// TGA) reads back the same, pixel for pixel, in two readers we did not write.
+// An odd width gives the bitmap padded rows.
+TEST(ThirdPartyReaders, ReadOurTgaPixelForPixel) {
+    testing::TempFolder temp;
+    QImage render(37, 23, QImage::Format_RGB888);
+    for (int y = 0; y < render.height(); ++y) {
+        for (int x = 0; x < render.width(); ++x) render.setPixel(x, y, qRgb(x * 7, y * 11, (x * y + 5) & 0xFF));
+    }
+    ASSERT_TRUE(render.save(QString::fromStdString(temp / "render.bmp"), "BMP"));
+    ASSERT_EQ(LoadPictureFile(temp / "render.bmp"), PictureStatus::Loaded);
+    PixelBlock pixels;
+    CopyPicturePixels(pixels);
+    SaveTGA(temp / "face.tga", pixels, LoadedPicture().Width(), LoadedPicture().Height());
+
+    const std::string face = temp / "face.tga";
+    for (const auto& decoded : {testing::DecodeWithImageMagick(face), testing::DecodeWithPillow(face)}) {
+        ASSERT_EQ(decoded.width, 37);
+        ASSERT_EQ(decoded.height, 23);
+        int differing = 0;
+        for (int y = 0; y < 23; ++y) {
+            for (int x = 0; x < 37; ++x) {
+                const QRgb expected = render.pixel(x, y);
+                const std::uint8_t* got = decoded.At(x, y);
+                differing += got[0] != qRed(expected) || got[1] != qGreen(expected) || got[2] != qBlue(expected);
+            }
+        }
+        EXPECT_EQ(differing, 0);
     }
 }
 
