@@ -5,7 +5,7 @@ SANITIZE_FLAGS := -fsanitize=address,undefined -fno-sanitize-recover=all -fno-om
 FUZZ_DIR := build-fuzz
 FUZZ_SECONDS ?= 60
 
-.PHONY: all packages configure build test sanitize fuzz clean
+.PHONY: all packages configure build test sanitize fuzz bench clean
 
 all: build
 
@@ -27,6 +27,11 @@ sanitize: packages
 	@cmake -S . -B $(SANITIZE_DIR) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_FLAGS="$(SANITIZE_FLAGS)"
 	@cmake --build $(SANITIZE_DIR)
 	@ctest --test-dir $(SANITIZE_DIR) --output-on-failure -j 2
+
+# Finishing six faces at several sizes, against each conversion's floor;
+# BENCH_ARGS passes options on (e.g. BENCH_ARGS="--sizes 1024 --runs 3").
+bench: build
+	@cd $(BUILD_DIR) && ./bench/vantorix_bench $(BENCH_ARGS)
 
 # Every fuzz target for FUZZ_SECONDS, each growing its own corpus from the
 # committed seeds. An input that crashes or hangs a target is written into

@@ -1,0 +1,208 @@
+// Finishing six faces, as the program does it and at each conversion's floor.
+//
+//   vantorix_bench [--sizes 1024,1023,2048,4096] [--runs 5] [--folder DIR]
+//
+// Every run is a child process of its own, so that its peak resident memory
+// can be told apart; its renders are fresh copies, warm in the page cache.
+#include "bench/BenchFaces.h"
+#include "bench/Floors.h"
+#include "imaging/mPictureLoader.h"
+#include "imaging/mSaveTGA.h"
+
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <sstream>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+namespace fs = std::filesystem;
+using namespace vantorix;
+
+namespace {
+
+constexpr int Faces = 6;
+const char* const Conversions[] = {"jpeg", "tga", "bmp"};
+
+struct Files {
+    std::vector<std::string> masters, renders, finals;
+};
+
+Files FilesIn(const fs::path& folder) {
+    Files files;
+    for (int face = 1; face <= Faces; ++face) {
+        files.masters.push_back(folder / ("face-" + std::to_string(face) + ".bmp"));
+        files.renders.push_back(folder / ("render" / fs::path("Vantorix_000" + std::to_string(face) + ".bmp")));
+        files.finals.push_back(folder / ("out" / fs::path("NewSky_" + std::to_string(face))));
+    }
+    return files;
+}
+
+// The finishing steps, face by face, as the waiting window takes them.
+void FinishAsTheProgramDoes(const std::string& conversion, const Files& files) {
+    for (int face = 0; face < Faces; ++face) {
+        const std::string& render = files.renders[face];
+        if (conversion == "bmp") {
+            if (std::rename(render.c_str(), (files.finals[face] + ".bmp").c_str()) != 0) throw std::runtime_error("move");
+            continue;
+        }
+        if (LoadPictureFile(render) != PictureStatus::Loaded) throw std::runtime_error("cannot load " + render);
+        if (conversion == "jpeg") {
+            if (!SavePictureAsJPEG(files.finals[face] + ".jpg", 90)) throw std::runtime_error("JPEG write failed");
+        } else {
+            PixelBlock pixels;
+            CopyPicturePixels(pixels);
+            SaveTGA(files.finals[face] + ".tga", pixels, LoadedPicture().Width(), LoadedPicture().Height());
+        }
+        std::remove(render.c_str());
+    }
+}
+
+void FinishAtTheFloor(const std::string& conversion, const Files& files) {
+    std::vector<std::string> finals;
+    const std::string extension = conversion == "jpeg" ? ".jpg" : "." + conversion;
+    for (const auto& final : files.finals) finals.push_back(final + extension);
+    if (conversion == "jpeg") bench::JpegFloor(files.renders, finals);
+    if (conversion == "tga") bench::TgaFloor(files.renders, finals);
+    if (conversion == "bmp") bench::BmpFloor(files.renders, finals);
+}
+
+// One timed run in this (child) process: prints its seconds.
+int RunChild(const std::string& mode, const std::string& conversion, const fs::path& folder) {
+    const Files files = FilesIn(folder);
+    fs::remove_all(folder / "out");
+    fs::create_directories(folder / "out");
+    fs::create_directories(folder / "render");
+    for (int face = 0; face < Faces; ++face) {
+        fs::copy_file(files.masters[face], files.renders[face], fs::copy_options::overwrite_existing);
+    }
+    ::sync();  // nothing of the set-up is still being written while the clock runs
+    const auto start = std::chrono::steady_clock::now();
+    if (mode == "program") {
+        FinishAsTheProgramDoes(conversion, files);
+    } else {
+        FinishAtTheFloor(conversion, files);
+    }
+    const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    std::printf("%.9f\n", seconds);
+    return 0;
+}
+
+struct Sample {
+    double seconds;
+    long peakKiB;
+};
+
+Sample RunInChild(const std::string& self, const std::string& mode, const std::string& conversion,
+                  const fs::path& folder) {
+    int output[2];
+    if (::pipe(output) != 0) throw std::runtime_error("pipe");
+    const pid_t child = ::fork();
+    if (child == 0) {
+        ::dup2(output[1], STDOUT_FILENO);
+        ::close(output[0]);
+        ::execl(self.c_str(), self.c_str(), "--child", mode.c_str(), conversion.c_str(), folder.c_str(), nullptr);
+        std::_Exit(127);
+    }
+    ::close(output[1]);
+    char text[64] = {};
+    const ssize_t got = ::read(output[0], text, sizeof text - 1);
+    ::close(output[0]);
+    int status = 0;
+    rusage usage{};
+    ::wait4(child, &status, 0, &usage);
+    if (got <= 0 || !WIFEXITED(status) || WEXITSTATUS(status) != 0) {
+        throw std::runtime_error("the " + mode + " " + conversion + " run failed in " + folder.string());
+    }
+    return {std::strtod(text, nullptr), usage.ru_maxrss};
+}
+
+struct Figures {
+    double median, min, max;
+    long peakKiB;
+};
+
+Figures Summarise(std::vector<Sample> samples) {
+    std::sort(samples.begin(), samples.end(), [](const Sample& a, const Sample& b) { return a.seconds < b.seconds; });
+    long peak = 0;
+    for (const Sample& s : samples) peak = std::max(peak, s.peakKiB);
+    const std::size_t n = samples.size();
+    const double median = n % 2 ? samples[n / 2].seconds : (samples[n / 2 - 1].seconds + samples[n / 2].seconds) / 2;
+    return {median, samples.front().seconds, samples.back().seconds, peak};
+}
+
+std::vector<int> ParseSizes(const std::string& text) {
+    std::vector<int> sizes;
+    std::stringstream list(text);
+    for (std::string item; std::getline(list, item, ',');) sizes.push_back(std::stoi(item));
+    return sizes;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    try {
+        if (argc == 5 && std::string(argv[1]) == "--child") return RunChild(argv[2], argv[3], argv[4]);
+
+        std::vector<int> sizes = {1024, 1023, 2048, 4096};
+        int runs = 5;
+        fs::path folder = fs::current_path() / "bench-work";
+        for (int i = 1; i + 1 < argc; i += 2) {
+            const std::string option = argv[i];
+            if (option == "--sizes") sizes = ParseSizes(argv[i + 1]);
+            else if (option == "--runs") runs = std::max(1, std::atoi(argv[i + 1]));
+            else if (option == "--folder") folder = argv[i + 1];
+            else throw std::runtime_error("unknown option " + option);
+        }
+        const std::string self = fs::canonical("/proc/self/exe");
+
+        std::printf("%6s  %-4s  %-9s %9s %9s %9s  %-8s %7s  %9s\n", "size", "conv", "who", "median s", "min s", "max s",
+                    "ratio", "peak MB", "peak/face");
+        double jpegRatio = 0, tgaRatio = 0, bmpMsPerFace = 0, peakRatio = 0;
+        const int largest = *std::max_element(sizes.begin(), sizes.end());
+        for (const int size : sizes) {
+            const fs::path sizeFolder = folder / std::to_string(size);
+            fs::create_directories(sizeFolder);
+            const Files files = FilesIn(sizeFolder);
+            for (int face = 0; face < Faces; ++face) bench::WriteSkyFace(files.masters[face], size, size, face + 1);
+            const double faceBytes = 3.0 * size * size;
+
+            for (const std::string conversion : Conversions) {
+                std::vector<Sample> program, floor;
+                for (int run = 0; run < runs; ++run) {  // alternating, so drift touches both alike
+                    program.push_back(RunInChild(self, "program", conversion, sizeFolder));
+                    floor.push_back(RunInChild(self, "floor", conversion, sizeFolder));
+                }
+                const Figures p = Summarise(program), f = Summarise(floor);
+                const double ratio = p.median / f.median;
+                const double peakPerFace = p.peakKiB * 1024.0 / faceBytes;
+                for (const auto& [who, figures] : {std::pair{"program", p}, std::pair{"floor", f}}) {
+                    std::printf("%6d  %-4s  %-9s %9.4f %9.4f %9.4f  %-8s %7.1f  %9.2f\n", size, conversion.c_str(), who,
+                                figures.median, figures.min, figures.max,
+                                std::string(who) == "program" ? (std::to_string(ratio).substr(0, 5) + "x").c_str() : "",
+                                figures.peakKiB / 1024.0, figures.peakKiB * 1024.0 / faceBytes);
+                }
+                if (conversion == "jpeg") jpegRatio = std::max(jpegRatio, ratio);
+                if (conversion == "tga") tgaRatio = std::max(tgaRatio, ratio);
+                if (conversion == "bmp") bmpMsPerFace = std::max(bmpMsPerFace, p.median * 1000 / Faces);
+                if (size == largest) peakRatio = std::max(peakRatio, peakPerFace);
+                std::fflush(stdout);
+            }
+            fs::remove_all(sizeFolder);
+        }
+        std::printf("bench: jpeg_ratio=%.3f tga_ratio=%.3f bmp_ms_per_face=%.3f peak_rss_ratio=%.2f\n", jpegRatio,
+                    tgaRatio, bmpMsPerFace, peakRatio);
+        return 0;
+    } catch (const std::exception& error) {
+        std::fprintf(stderr, "vantorix_bench: %s\n", error.what());
+        return 1;
+    }
+}

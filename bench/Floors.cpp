@@ -1,0 +1,100 @@
+#include "bench/Floors.h"
+
+#include "platform/ReplacementFile.h"
+
+#include <fcntl.h>
+#include <turbojpeg.h>
+#include <unistd.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
+#include <stdexcept>
+#include <string_view>
+
+namespace vantorix::bench {
+
+namespace {
+
+struct Render {
+    std::int32_t width = 0;
+    std::int32_t height = 0;
+    std::int32_t rowBytes = 0;
+};
+
+// Reads a plain 24-bit bottom-up BMP's pixel data, with one read, into the buffer.
+Render ReadRender(const std::string& path, std::vector<unsigned char>& pixels) {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) throw std::runtime_error("cannot open " + path);
+    unsigned char header[54];
+    if (::pread(fd, header, sizeof header, 0) != sizeof header) throw std::runtime_error("short " + path);
+    Render render;
+    std::uint32_t offset = 0;
+    std::memcpy(&offset, header + 10, 4);
+    std::memcpy(&render.width, header + 18, 4);
+    std::memcpy(&render.height, header + 22, 4);
+    render.rowBytes = (render.width * 3 + 3) & ~3;
+    const std::size_t size = static_cast<std::size_t>(render.rowBytes) * static_cast<std::size_t>(render.height);
+    if (pixels.size() < size) pixels.resize(size);
+    if (::pread(fd, pixels.data(), size, offset) != static_cast<ssize_t>(size)) throw std::runtime_error("short " + path);
+    ::close(fd);
+    return render;
+}
+
+void WriteReplacing(const std::string& path, std::string_view first, std::string_view second = {}) {
+    ReplacementFile file(path);
+    file.Write(first);
+    if (!second.empty()) file.Write(second);
+    file.Commit();
+}
+
+}  // namespace
+
+void JpegFloor(const std::vector<std::string>& renders, const std::vector<std::string>& finals) {
+    tjhandle encoder = tjInitCompress();
+    std::vector<unsigned char> pixels;
+    for (std::size_t face = 0; face < renders.size(); ++face) {
+        const Render render = ReadRender(renders[face], pixels);
+        unsigned char* jpeg = nullptr;
+        unsigned long jpegSize = 0;
+        if (tjCompress2(encoder, pixels.data(), render.width, render.rowBytes, render.height, TJPF_BGR, &jpeg, &jpegSize,
+                        TJSAMP_420, 90, TJFLAG_ACCURATEDCT | TJFLAG_BOTTOMUP) != 0) {
+            throw std::runtime_error(std::string("tjCompress2: ") + tjGetErrorStr2(encoder));
+        }
+        WriteReplacing(finals[face], {reinterpret_cast<const char*>(jpeg), jpegSize});
+        tjFree(jpeg);
+        std::remove(renders[face].c_str());
+    }
+    tjDestroy(encoder);
+}
+
+void TgaFloor(const std::vector<std::string>& renders, const std::vector<std::string>& finals) {
+    std::vector<unsigned char> pixels;
+    for (std::size_t face = 0; face < renders.size(); ++face) {
+        const Render render = ReadRender(renders[face], pixels);
+        char header[18] = {0, 0, 2};
+        header[12] = static_cast<char>(render.width & 0xFF);
+        header[13] = static_cast<char>(render.width >> 8);
+        header[14] = static_cast<char>(render.height & 0xFF);
+        header[15] = static_cast<char>(render.height >> 8);
+        header[16] = 24;
+        // TGA rows carry no padding: close the gaps in place when there are any.
+        const std::size_t tgaRow = static_cast<std::size_t>(render.width) * 3;
+        if (tgaRow != static_cast<std::size_t>(render.rowBytes)) {
+            for (std::int32_t y = 1; y < render.height; ++y) {
+                std::memmove(pixels.data() + y * tgaRow, pixels.data() + static_cast<std::size_t>(y) * render.rowBytes, tgaRow);
+            }
+        }
+        WriteReplacing(finals[face], {header, sizeof header},
+                       {reinterpret_cast<const char*>(pixels.data()), tgaRow * static_cast<std::size_t>(render.height)});
+        std::remove(renders[face].c_str());
+    }
+}
+
+void BmpFloor(const std::vector<std::string>& renders, const std::vector<std::string>& finals) {
+    for (std::size_t face = 0; face < renders.size(); ++face) {
+        if (std::rename(renders[face].c_str(), finals[face].c_str()) != 0) throw std::runtime_error("cannot rename");
+    }
+}
+
+}  // namespace vantorix::bench

@@ -1,0 +1,24 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace vantorix::bench {
+
+// The least work each conversion needs, done on the same renders: what the
+// program's own finishing is measured against. Each writes its outputs the
+// way the program does (beside the final name, flushed, renamed into place)
+// and removes the renders, as the program does.
+
+// One read of each render's pixels into one buffer kept for all faces,
+// handed to the encoder as it lies (BGR, bottom-up, padded rows, 4:2:0,
+// accurate DCT, quality 90).
+void JpegFloor(const std::vector<std::string>& renders, const std::vector<std::string>& finals);
+
+// The 18-byte TGA header and each render's pixel rows, copied as they are.
+void TgaFloor(const std::vector<std::string>& renders, const std::vector<std::string>& finals);
+
+// One rename per face.
+void BmpFloor(const std::vector<std::string>& renders, const std::vector<std::string>& finals);
+
+}  // namespace vantorix::bench
