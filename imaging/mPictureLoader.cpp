@@ -16,6 +16,7 @@
 #include <cerrno>
 #include <climits>
 #include <cstring>
+#include <optional>
 #include <stdexcept>
 
 namespace vantorix {
@@ -85,6 +86,42 @@ std::string SizeText(std::int32_t width, std::int32_t height) {
     return std::to_string(width) + " x " + std::to_string(height) + " pixels";
 }
 
+std::uint32_t Little32(const std::uint8_t* at) {
+    return static_cast<std::uint32_t>(at[0] | at[1] << 8 | at[2] << 16) | static_cast<std::uint32_t>(at[3]) << 24;
+}
+
+// A renderer's usual frame, an uncompressed 24-bit bottom-up BMP, already
+// lies in the file as the bitmap holds it: one read puts it in place. Any
+// other kind of file is left to the platform's reader (nothing returned).
+std::optional<std::int16_t> LoadPlainBMP(const std::string& FileName) {
+    const InputFile file(FileName);
+    std::uint8_t header[54] = {};
+    if (file.ReadAt(0, header, sizeof header) != sizeof header || header[0] != 'B' || header[1] != 'M') return std::nullopt;
+    const std::uint32_t pixelOffset = Little32(header + 10);
+    const std::uint32_t infoSize = Little32(header + 14);
+    const auto width = static_cast<std::int32_t>(Little32(header + 18));
+    const auto height = static_cast<std::int32_t>(Little32(header + 22));
+    const int planes = header[26] | header[27] << 8;
+    const int bitCount = header[28] | header[29] << 8;
+    const std::uint32_t compression = Little32(header + 30);
+    if (infoSize < 40 || planes != 1 || bitCount != 24 || compression != 0 || width <= 0 || height <= 0 ||
+        pixelOffset < 14 + infoSize) {
+        return std::nullopt;
+    }
+    const long long rowBytes = (3LL * width + 3) & ~3LL;
+    const long long pixelBytes = rowBytes * height;
+    if (pixelBytes > INT_MAX || pixelOffset + pixelBytes > file.Size()) return std::nullopt;  // the reader says why
+
+    cDIBSection& picture = LoadedPicture();
+    if (!picture.Create(width, height)) return PictureStatus::NoBitmap;
+    if (file.ReadAt(pixelOffset, picture.DIBSectionBitsPtr(), static_cast<std::size_t>(pixelBytes)) !=
+        static_cast<std::size_t>(pixelBytes)) {
+        picture.ClearUp();
+        throw FileError("read", FileName, "the file ends before the end of its picture");
+    }
+    return PictureStatus::Loaded;
+}
+
 }  // namespace
 
 cDIBSection& LoadedPicture() {
@@ -100,6 +137,10 @@ std::int16_t LoadPictureFile(const std::string& FileName) {
     std::transform(ending.begin(), ending.end(), ending.begin(), [](unsigned char c) { return std::tolower(c); });
     if (ending == "tga") return LoadTGA(FileName);
 
+    if (const auto status = LoadPlainBMP(FileName)) {
+        if (*status == PictureStatus::Loaded) RecordRowAccess();
+        return *status;
+    }
     const Picture picture = LoadPicture(FileName);
     LoadedPicture().CreateFromPicture(picture);
     if (LoadedPicture().DIBSectionBitsPtr() == nullptr) return PictureStatus::NoBitmap;

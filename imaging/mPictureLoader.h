@@ -27,8 +27,10 @@ cDIBSection& LoadedPicture();
 
 // Loads a file into LoadedPicture(). The name is looked up as a search
 // pattern; a name ending in "tga" (any case, dot or not) is read by the TGA
-// reader, anything else by the platform's picture loader. A failed load
-// leaves the previous picture in place, except NoBitmap, which leaves none.
+// reader, an uncompressed 24-bit bottom-up BMP straight into the bitmap,
+// anything else by the platform's picture loader. A failed load leaves the
+// previous picture in place, except NoBitmap, and an error while reading a
+// BMP's pixels, which leave none.
 std::int16_t LoadPictureFile(const std::string& FileName);
 
 // Writes LoadedPicture() as a JPEG file; see WriteJPEG.

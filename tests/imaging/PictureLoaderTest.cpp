@@ -40,15 +40,29 @@ std::string ExpectedBmpPixel(int x, int y) {
     return testing::PixelText(bgr);
 }
 
-TEST(LoadPictureFile, ReadsABmpThroughThePlatformLoaderAtAnOddWidth) {
+// A renderer's plain bottom-up frame is read straight into the bitmap; the
+// same picture stored top-down goes through the platform loader. Both must
+// give the same pixels.
+TEST(LoadPictureFile, ReadsBottomUpAndTopDownBmpsAtAnOddWidthAlike) {
     TempFolder temp;
     WriteBmp(temp / "frame.bmp", 5, 3);
-    ASSERT_EQ(LoadPictureFile(temp / "frame.bmp"), PictureStatus::Loaded);
-    const cDIBSection& picture = LoadedPicture();
-    ASSERT_EQ(picture.Width(), 5);
-    ASSERT_EQ(picture.Height(), 3);
-    for (int y = 0; y < 3; ++y) {
-        for (int x = 0; x < 5; ++x) EXPECT_EQ(PixelAt(picture, x, y), ExpectedBmpPixel(x, y)) << x << "," << y;
+    std::string topDown = testing::ReadFileBytes(temp / "frame.bmp");
+    ASSERT_EQ(topDown.size(), 54u + 3 * 16);
+    const std::int32_t negativeHeight = -3;
+    std::memcpy(topDown.data() + 22, &negativeHeight, 4);
+    const std::string rows = topDown.substr(54);
+    topDown.replace(54, 16, rows.substr(32, 16)).replace(86, 16, rows.substr(0, 16));
+    WriteFileBytes(temp / "top-down.bmp", topDown);
+
+    for (const char* name : {"top-down.bmp", "frame.bmp"}) {
+        SCOPED_TRACE(name);
+        ASSERT_EQ(LoadPictureFile(temp / name), PictureStatus::Loaded);
+        const cDIBSection& picture = LoadedPicture();
+        ASSERT_EQ(picture.Width(), 5);
+        ASSERT_EQ(picture.Height(), 3);
+        for (int y = 0; y < 3; ++y) {
+            for (int x = 0; x < 5; ++x) EXPECT_EQ(PixelAt(picture, x, y), ExpectedBmpPixel(x, y)) << x << "," << y;
+        }
     }
 
     PixelBlock block;

@@ -55,8 +55,14 @@ TEST(Gdi, SectionsHaveZeroedPaddedBottomUpRowsAndRefuseWhatTheyCannotHold) {
         EXPECT_EQ(description.bmHeight, 3);
         EXPECT_EQ(description.bmWidthBytes, 16);
         EXPECT_EQ(description.bmBitsPixel, 24);
+        std::memset(section.bits, 0xAB, 16 * 3);
     }
     EXPECT_EQ(LiveObjectCount(), before);
+    {
+        SectionInContext again(5, 3);  // may reuse the memory just freed: still zeroed
+        const auto* bytes = static_cast<const std::uint8_t*>(again.bits);
+        for (int i = 0; i < 16 * 3; ++i) ASSERT_EQ(bytes[i], 0) << i;
+    }
 
     const struct {
         BITMAPINFO info;
