@@ -104,13 +104,15 @@ std::optional<std::int16_t> LoadPlainBMP(const std::string& FileName) {
     const int planes = header[26] | header[27] << 8;
     const int bitCount = header[28] | header[29] << 8;
     const std::uint32_t compression = Little32(header + 30);
-    if (infoSize < 40 || planes != 1 || bitCount != 24 || compression != 0 || width <= 0 || height <= 0 ||
-        pixelOffset < 14 + infoSize) {
+    const bool windowsHeader = infoSize == 40 || infoSize == 108 || infoSize == 124;  // version 3, 4 or 5
+    if (!windowsHeader || planes != 1 || bitCount != 24 || compression != 0 || width <= 0 || height <= 0 ||
+        pixelOffset < 14LL + infoSize) {
         return std::nullopt;
     }
     const long long rowBytes = (3LL * width + 3) & ~3LL;
+    if (rowBytes > INT_MAX / height) return std::nullopt;  // more than a bitmap holds: the reader says so
     const long long pixelBytes = rowBytes * height;
-    if (pixelBytes > INT_MAX || pixelOffset + pixelBytes > file.Size()) return std::nullopt;  // the reader says why
+    if (pixelOffset + pixelBytes > file.Size()) return std::nullopt;  // the reader says why
 
     cDIBSection& picture = LoadedPicture();
     if (!picture.Create(width, height)) return PictureStatus::NoBitmap;

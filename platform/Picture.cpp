@@ -52,32 +52,44 @@ long long PixelEnd(long long pixelOffset, long long width, long long bitCount, l
 }
 
 // Qt's BMP reader fills the rows a short file lacks with black and reports
-// success. The header tells how many bytes of pixels a BMP must hold: the row
-// size times the rows when uncompressed, the stated image size when
-// compressed (where stated). Nothing for other formats.
-std::optional<long long> BmpBytesNeeded(QFile& file) {
+// success, and takes a header of a size it does not know for an old one,
+// whose sizes then come from the wrong bytes. So the header is checked first:
+// its kind must be known, and the file must hold the pixel bytes it states
+// (the row size times the rows when uncompressed, the stated image size when
+// compressed, where stated). The cause of any fault; nothing for other formats.
+std::optional<std::string> BmpFault(QFile& file) {
     const QByteArray header = file.peek(54);
-    if (header.size() < 26 || !header.startsWith("BM")) return std::nullopt;
+    if (!header.startsWith("BM")) return std::nullopt;
+    const std::string cutShort = "the file ends before the end of its picture";
+    if (header.size() < 26) return cutShort;
     const long long pixelOffset = Little32(header, 10);
     const std::uint32_t infoSize = Little32(header, 14);
     if (infoSize == 12) {  // the old OS/2 header: always uncompressed
         const long long width = Little16(header, 18);
         const long long height = Little16(header, 20);
         const long long bitCount = Little16(header, 24);
-        return PixelEnd(pixelOffset, width, bitCount, height);
+        if (PixelEnd(pixelOffset, width, bitCount, height) > file.size()) return cutShort;
+        return std::nullopt;
     }
-    if (infoSize < 40 || header.size() < 54) return std::nullopt;
+    if (infoSize != 40 && infoSize != 52 && infoSize != 56 && infoSize != 108 && infoSize != 124) {
+        return "its BMP header is of a kind Vantorix does not read";
+    }
+    if (header.size() < 54) return cutShort;
     const long long width = static_cast<std::int32_t>(Little32(header, 18));
     const long long height = std::llabs(static_cast<std::int32_t>(Little32(header, 22)));
     const long long bitCount = Little16(header, 28);
     const std::uint32_t compression = Little32(header, 30);
     const long long imageSize = Little32(header, 34);
     constexpr std::uint32_t Uncompressed = 0, BitFields = 3, AlphaBitFields = 6;
+    long long end = 0;
     if (compression == Uncompressed || compression == BitFields || compression == AlphaBitFields) {
         if (width <= 0) return std::nullopt;  // Qt refuses these itself
-        return PixelEnd(pixelOffset, width, bitCount, height);
+        end = PixelEnd(pixelOffset, width, bitCount, height);
+    } else if (imageSize != 0) {
+        end = pixelOffset + imageSize;
     }
-    return imageSize != 0 ? std::optional(pixelOffset + imageSize) : std::nullopt;
+    if (end > file.size()) return cutShort;
+    return std::nullopt;
 }
 
 }  // namespace
@@ -87,9 +99,7 @@ Picture LoadPicture(const std::string& path) {
     if (!file.open(QIODevice::ReadOnly)) {
         throw FileError("open", path, file.errorString().toStdString());
     }
-    if (const auto needed = BmpBytesNeeded(file); needed && *needed > file.size()) {
-        throw FileError("read", path, "the file ends before the end of its picture");
-    }
+    if (const auto fault = BmpFault(file)) throw FileError("read", path, *fault);
 
     QImageReader reader(&file);
     reader.setDecideFormatFromContent(true);

@@ -62,6 +62,7 @@ TEST(MalformedInput, EveryFileGivesAStatusOrAClearError) {
         {"cut.bmp", bmp.substr(0, bmp.size() - 5), std::nullopt},
         {"cut-header.bmp", bmp.substr(0, 30), std::nullopt},
         {"huge-claim.bmp", WithByte(WithByte(bmp, 20, '\x7f'), 24, '\x7f'), std::nullopt},
+        {"header-of-an-unknown-size.bmp", WithByte(bmp, 14, '\x03'), std::nullopt},
         {"size-past-64-bits.bmp", WithByte(WithByte(WithByte(bmp, 21, '\x7f'), 25, '\x7f'), 29, '\x7f'), std::nullopt},
         {"cut.png", png.substr(0, png.size() * 2 / 3), std::nullopt},
         {"not-a-bmp-png-or-ppm.bmp", "#define x_width 1\n#define x_height 1\nstatic char x_bits[] = {0x00};\n", std::nullopt},
