@@ -48,6 +48,7 @@ Files FilesIn(const fs::path& folder) {
 
 // The finishing steps, face by face, as the waiting window takes them.
 void FinishAsTheProgramDoes(const std::string& conversion, const Files& files) {
+    PixelBlock pixels;  // one block, resized for each face
     for (int face = 0; face < Faces; ++face) {
         const std::string& render = files.renders[face];
         if (conversion == "bmp") {
@@ -58,7 +59,6 @@ void FinishAsTheProgramDoes(const std::string& conversion, const Files& files) {
         if (conversion == "jpeg") {
             if (!SavePictureAsJPEG(files.finals[face] + ".jpg", 90)) throw std::runtime_error("JPEG write failed");
         } else {
-            PixelBlock pixels;
             CopyPicturePixels(pixels);
             SaveTGA(files.finals[face] + ".tga", pixels, LoadedPicture().Width(), LoadedPicture().Height());
         }
