@@ -21,7 +21,7 @@ void Put32(std::uint8_t* at, std::uint32_t value) {
 
 }  // namespace
 
-void WriteSkyFace(const std::string& path, std::int32_t width, std::int32_t height, std::uint32_t seed) {
+void WriteSkyFace(const std::string& path, std::int32_t width, std::int32_t height, std::uint32_t variant) {
     const std::uint32_t rowBytes = (static_cast<std::uint32_t>(width) * 3 + 3) & ~3u;
     const std::uint32_t pixelBytes = rowBytes * static_cast<std::uint32_t>(height);
     std::uint8_t header[54] = {'B', 'M'};
@@ -37,7 +37,7 @@ void WriteSkyFace(const std::string& path, std::int32_t width, std::int32_t heig
     std::vector<std::uint8_t> row(rowBytes, 0);
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     out.write(reinterpret_cast<const char*>(header), sizeof header);
-    std::uint32_t noise = seed * 2654435761u + 1;
+    std::uint32_t noise = variant * 2654435761u + 1;
     for (std::int32_t y = 0; y < height; ++y) {  // bottom row first
         const double up = static_cast<double>(y) / height;
         for (std::int32_t x = 0; x < width; ++x) {
