@@ -19,6 +19,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <fstream>
 #include <sstream>
 #include <stdexcept>
 #include <string>
@@ -75,6 +76,15 @@ void FinishAtTheFloor(const std::string& conversion, const Files& files) {
     if (conversion == "bmp") bench::BmpFloor(files.renders, finals);
 }
 
+void WarmUpFileMemory(const fs::path& path, std::size_t bytes) {
+    const std::vector<char> block(1 << 20, 1);
+    {
+        std::ofstream out(path, std::ios::binary);
+        for (std::size_t written = 0; written < bytes; written += block.size()) out.write(block.data(), block.size());
+    }
+    fs::remove(path);
+}
+
 // One timed run in this (child) process: prints its seconds.
 int RunChild(const std::string& mode, const std::string& conversion, const fs::path& folder) {
     const Files files = FilesIn(folder);
@@ -84,6 +94,11 @@ int RunChild(const std::string& mode, const std::string& conversion, const fs::p
     for (int face = 0; face < Faces; ++face) {
         fs::copy_file(files.masters[face], files.renders[face], fs::copy_options::overwrite_existing);
     }
+    // Memory the system has just freed can be slow to take again on a virtual
+    // machine (its host may have taken it back): writing a 48 MB file into
+    // such pages took 10 times as long here, by chance of what ran before.
+    // So every run starts by writing and freeing as much as it will write.
+    WarmUpFileMemory(folder / "warm-up", static_cast<std::size_t>(fs::file_size(files.masters[0])) * Faces);
     ::sync();  // nothing of the set-up is still being written while the clock runs
     const auto start = std::chrono::steady_clock::now();
     if (mode == "program") {
@@ -177,9 +192,12 @@ int main(int argc, char** argv) {
 
             for (const std::string conversion : Conversions) {
                 std::vector<Sample> program, floor;
-                for (int run = 0; run < runs; ++run) {  // alternating, so drift touches both alike
-                    program.push_back(RunInChild(self, "program", conversion, sizeFolder));
+                // Taking turns to go first, so that drift touches both alike.
+                for (int run = 0; run < runs; ++run) {
+                    const bool programFirst = run % 2 == 0;
+                    if (programFirst) program.push_back(RunInChild(self, "program", conversion, sizeFolder));
                     floor.push_back(RunInChild(self, "floor", conversion, sizeFolder));
+                    if (!programFirst) program.push_back(RunInChild(self, "program", conversion, sizeFolder));
                 }
                 const Figures p = Summarise(program), f = Summarise(floor);
                 const double ratio = p.median / f.median;
