@@ -160,6 +160,10 @@ TEST(JpegWriter, NewFileGetsFreshTimesAndReplacedFileKeepsTheOldOnes) {
     EXPECT_EQ(info.st_mtim.tv_sec, 978307200);
     EXPECT_EQ(info.st_mtim.tv_nsec, 987654321);
     EXPECT_EQ(FolderListing(temp.Path()), "new.jpg\nold.jpg\n");
+
+    // A name with wildcards is a name like any other: it matches no other file.
+    ASSERT_TRUE(WriteJPEG(bitmap, temp / "ne?.jpg", 75));
+    EXPECT_EQ(FolderListing(temp.Path()), "ne?.jpg\nnew.jpg\nold.jpg\n");
 }
 
 TEST(JpegWriter, FailedWritesGiveFalseAndLeaveNothing) {
