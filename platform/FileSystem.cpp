@@ -1,6 +1,7 @@
 #include "platform/FileSystem.h"
 
 #include "platform/FileError.h"
+#include "platform/ReplacementFile.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -9,6 +10,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <random>
+#include <vector>
 
 namespace vantorix {
 
@@ -30,6 +32,27 @@ void SyncFolder(const std::string& folder) {
     if (fd < 0) return;
     ::fsync(fd);
     ::close(fd);
+}
+
+void CopyAcrossFileSystems(const std::string& from, const std::string& to) {
+    const int source = ::open(from.c_str(), O_RDONLY | O_CLOEXEC);
+    if (source < 0) throw FileError("read", from, errno);
+    try {
+        ReplacementFile target(to);
+        std::vector<char> buffer(1 << 20);
+        for (;;) {
+            const ssize_t got = ::read(source, buffer.data(), buffer.size());
+            if (got < 0 && errno == EINTR) continue;
+            if (got < 0) throw FileError("read", from, errno);
+            if (got == 0) break;
+            target.Write({buffer.data(), static_cast<std::size_t>(got)});
+        }
+        target.Commit();
+    } catch (...) {
+        ::close(source);
+        throw;
+    }
+    ::close(source);
 }
 
 }  // namespace
@@ -57,6 +80,20 @@ std::string TemporaryPathBeside(const std::string& path) {
 void MoveIntoPlace(const std::string& from, const std::string& to) {
     if (std::rename(from.c_str(), to.c_str()) != 0) throw FileError("replace", to, errno);
     SyncFolder(FolderOf(to));
+}
+
+void MoveFile(const std::string& from, const std::string& to) {
+    if (std::rename(from.c_str(), to.c_str()) == 0) {
+        SyncFolder(FolderOf(to));
+        return;
+    }
+    if (errno != EXDEV) throw FileError("move \"" + from + "\" to", to, errno);
+    CopyAcrossFileSystems(from, to);
+    DeleteFile(from);
+}
+
+void DeleteFile(const std::string& path) {
+    if (::unlink(path.c_str()) != 0) throw FileError("delete", path, errno);
 }
 
 }  // namespace vantorix

@@ -26,4 +26,13 @@ std::string TemporaryPathBeside(const std::string& path);
 // disk; throws FileError naming the final path.
 void MoveIntoPlace(const std::string& from, const std::string& to);
 
+// Gives a file a new name, replacing a file of that name. Within one file
+// system that is a rename; across file systems the bytes are copied beside
+// the target, flushed and renamed into place, and only then is the source
+// removed. Throws FileError naming the file the system refused.
+void MoveFile(const std::string& from, const std::string& to);
+
+// Removes a file; throws FileError when the system refuses.
+void DeleteFile(const std::string& path);
+
 }  // namespace vantorix

@@ -1,5 +1,6 @@
 #include "platform/Picture.h"
 
+#include "platform/BmpHeader.h"
 #include "platform/FileError.h"
 
 #include <QFile>
@@ -7,10 +8,9 @@
 #include <QImageReader>
 #include <QString>
 
-#include <climits>
 #include <cstdint>
-#include <cstdlib>
 #include <optional>
+#include <span>
 
 namespace vantorix {
 
@@ -31,65 +31,19 @@ namespace {
 
 const QList<QByteArray> ReadableFormats = {"bmp", "png", "pbm", "pgm", "ppm"};
 
-std::uint32_t Little32(const QByteArray& bytes, int offset) {
-    std::uint32_t value = 0;
-    for (int i = 3; i >= 0; --i) value = (value << 8) | static_cast<std::uint8_t>(bytes[offset + i]);
-    return value;
-}
-
-std::uint16_t Little16(const QByteArray& bytes, int offset) {
-    return static_cast<std::uint16_t>(static_cast<std::uint8_t>(bytes[offset]) |
-                                      static_cast<std::uint8_t>(bytes[offset + 1]) << 8);
-}
-
-// Offset plus rows of a size, or the largest number when that overflows: no
-// file can be that long.
-long long PixelEnd(long long pixelOffset, long long width, long long bitCount, long long height) {
-    const long long rowBytes = (width * bitCount + 31) / 32 * 4;
-    long long end = 0;
-    if (__builtin_mul_overflow(rowBytes, height, &end) || __builtin_add_overflow(end, pixelOffset, &end)) return LLONG_MAX;
-    return end;
-}
-
 // Qt's BMP reader fills the rows a short file lacks with black and reports
 // success, and takes a header of a size it does not know for an old one,
-// whose sizes then come from the wrong bytes. So the header is checked first:
-// its kind must be known, and the file must hold the pixel bytes it states
-// (the row size times the rows when uncompressed, the stated image size when
-// compressed, where stated). The cause of any fault; nothing for other formats.
+// whose sizes then come from the wrong bytes. So the header is checked first.
+// The cause of any fault; nothing for other formats.
 std::optional<std::string> BmpFault(QFile& file) {
-    const QByteArray header = file.peek(54);
+    const QByteArray header = file.peek(BmpHeaderBytes);
     if (!header.startsWith("BM")) return std::nullopt;
-    const std::string cutShort = "the file ends before the end of its picture";
-    if (header.size() < 26) return cutShort;
-    const long long pixelOffset = Little32(header, 10);
-    const std::uint32_t infoSize = Little32(header, 14);
-    if (infoSize == 12) {  // the old OS/2 header: always uncompressed
-        const long long width = Little16(header, 18);
-        const long long height = Little16(header, 20);
-        const long long bitCount = Little16(header, 24);
-        if (PixelEnd(pixelOffset, width, bitCount, height) > file.size()) return cutShort;
-        return std::nullopt;
+    const std::span bytes(reinterpret_cast<const std::uint8_t*>(header.constData()), static_cast<std::size_t>(header.size()));
+    switch (CheckBmpHeader(bytes, file.size())) {
+        case BmpHeaderCheck::CutShort: return "the file ends before the end of its picture";
+        case BmpHeaderCheck::UnknownKind: return "its BMP header is of a kind Vantorix does not read";
+        default: return std::nullopt;
     }
-    if (infoSize != 40 && infoSize != 52 && infoSize != 56 && infoSize != 108 && infoSize != 124) {
-        return "its BMP header is of a kind Vantorix does not read";
-    }
-    if (header.size() < 54) return cutShort;
-    const long long width = static_cast<std::int32_t>(Little32(header, 18));
-    const long long height = std::llabs(static_cast<std::int32_t>(Little32(header, 22)));
-    const long long bitCount = Little16(header, 28);
-    const std::uint32_t compression = Little32(header, 30);
-    const long long imageSize = Little32(header, 34);
-    constexpr std::uint32_t Uncompressed = 0, BitFields = 3, AlphaBitFields = 6;
-    long long end = 0;
-    if (compression == Uncompressed || compression == BitFields || compression == AlphaBitFields) {
-        if (width <= 0) return std::nullopt;  // Qt refuses these itself
-        end = PixelEnd(pixelOffset, width, bitCount, height);
-    } else if (imageSize != 0) {
-        end = pixelOffset + imageSize;
-    }
-    if (end > file.size()) return cutShort;
-    return std::nullopt;
 }
 
 }  // namespace
