@@ -1,0 +1,220 @@
+#include "collect/FaceFileNames.h"
+#include "collect/FinishImages.h"
+#include "imaging/mPictureLoader.h"
+
+#include <gtest/gtest.h>
+
+#include <sys/mount.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <random>
+
+#include "tests/collect/CollectTestSupport.h"
+
+namespace vantorix {
+namespace {
+
+using testing::FolderListing;
+using testing::JobFor;
+using testing::ProgramFolder;
+using testing::ReadFileBytes;
+using testing::RenderPixels;
+using testing::WriteFileBytes;
+using testing::WriteRender;
+namespace fs = std::filesystem;
+
+std::string NamesOf(const SkyboxJob& job) {
+    const FaceFileNames names = ComposeFaceFileNames(job, "/prog");
+    std::string all;
+    for (const std::string& name : names.FinalName) all += name.substr(names.OutputFolder.size()) + " ";
+    return all;
+}
+
+TEST(FaceFileNames, EachSchemeNamesEveryFace) {
+    SkyboxJob job;
+    job.Output = "/sky/NewSky";
+    const struct {
+        int scheme;
+        bool abbreviate;
+        int convert;
+        const char* names;
+    } cases[] = {
+        {0, false, 2, "NewSky_0001.jpg NewSky_0002.jpg NewSky_0003.jpg NewSky_0004.jpg NewSky_0005.jpg NewSky_0006.jpg "},
+        {0, true, 1, "NewSky_0001.tga NewSky_0002.tga NewSky_0003.tga NewSky_0004.tga NewSky_0005.tga NewSky_0006.tga "},
+        {1, false, 0, "NewSky_North.bmp NewSky_South.bmp NewSky_East.bmp NewSky_West.bmp NewSky_Up.bmp NewSky_Down.bmp "},
+        {1, true, 2, "NewSky_N.jpg NewSky_S.jpg NewSky_E.jpg NewSky_W.jpg NewSky_U.jpg NewSky_D.jpg "},
+        {2, false, 2, "NewSky_Front.jpg NewSky_Back.jpg NewSky_Left.jpg NewSky_Right.jpg NewSky_Up.jpg NewSky_Down.jpg "},
+        {2, true, 2, "NewSky_F.jpg NewSky_B.jpg NewSky_L.jpg NewSky_R.jpg NewSky_U.jpg NewSky_D.jpg "},
+    };
+    for (const auto& c : cases) {
+        job.NameScheme = c.scheme;
+        job.NameAbreviate = c.abbreviate;
+        job.Convert = c.convert;
+        EXPECT_EQ(NamesOf(job), c.names) << "scheme " << c.scheme << ", abbreviated " << c.abbreviate;
+    }
+}
+
+TEST(FaceFileNames, AsIsNumbersByFaceWhileFramesCountChosenFacesOnly) {
+    SkyboxJob job;
+    job.Output = "/sky/NewSky";
+    job.NameScheme = 0;
+    job.Render = {false, false, true, false, true, false};
+    const FaceFileNames names = ComposeFaceFileNames(job, "/prog");
+    EXPECT_EQ(names.RenderName[2], "/prog/Vantorix/Vantorix_0001.bmp");
+    EXPECT_EQ(names.RenderName[4], "/prog/Vantorix/Vantorix_0002.bmp");
+    EXPECT_EQ(names.FinalName[2], "/sky/NewSky_0003.jpg");
+    EXPECT_EQ(names.FinalName[4], "/sky/NewSky_0005.jpg");
+    for (const int unchosen : {0, 1, 3, 5}) EXPECT_EQ(names.RenderName[unchosen], "");
+}
+
+TEST(FaceFileNames, PrefixesBecomePaths) {
+    ::setenv("HOME", "/home/ann", 1);
+    const auto first = [](const std::string& output) {
+        SkyboxJob job;
+        job.Output = output;
+        const FaceFileNames names = ComposeFaceFileNames(job, "/prog/");
+        return names.OutputFolder + " " + names.FinalName[0];
+    };
+    EXPECT_EQ(first("/sky/"), "/sky/ /sky/_North.jpg");  // the "_" even after a separator
+    EXPECT_EQ(first("NewSky"), "/prog/ /prog/NewSky_North.jpg");
+    EXPECT_EQ(first("Skies/NewSky"), "/prog/Skies/ /prog/Skies/NewSky_North.jpg");
+    EXPECT_EQ(first("~/Skies/New Sky "), "/home/ann/Skies/ /home/ann/Skies/New Sky _North.jpg");
+    EXPECT_EQ(first("~NewSky"), "/prog/ /prog/~NewSky_North.jpg");
+}
+
+TEST(FinishImages, KeepBmpMovesTheRendersUnchangedAndTouchesNothingElse) {
+    ProgramFolder program;
+    WriteRender(program.Render(1), 0);
+    WriteRender(program.Render(2), 3);
+    WriteRender(program.Render(3), 5);  // no chosen face has a third frame
+    const std::string north = ReadFileBytes(program.Render(1));
+    const std::string west = ReadFileBytes(program.Render(2));
+    WriteFileBytes(program.Output("NewSky_West.bmp"), "an older west face");
+    WriteFileBytes(program.Output("NewSky_South.bmp"), "south, not chosen");
+
+    const FinishReport report = FinishImages(JobFor(program, {North, West}, 0), program.Path());
+
+    EXPECT_TRUE(report.Unfinished.empty());
+    EXPECT_TRUE(ReadFileBytes(program.Output("NewSky_North.bmp")) == north);
+    EXPECT_TRUE(ReadFileBytes(program.Output("NewSky_West.bmp")) == west);
+    EXPECT_EQ(ReadFileBytes(program.Output("NewSky_South.bmp")), "south, not chosen");
+    EXPECT_EQ(FolderListing(RenderFolder(program.Path())),
+              "NewSky_North.bmp\nNewSky_South.bmp\nNewSky_West.bmp\nVantorix_0003.bmp\n");
+}
+
+TEST(FinishImages, TgaFacesCarryTheRendersPixelsAndReplaceOlderFiles) {
+    ProgramFolder program;
+    WriteRender(program.Render(1), 1, 7, 5);
+    WriteRender(program.Render(2), 2, 4, 3);
+    SkyboxJob job = JobFor(program, {East, Down}, 1, 2, true);
+    job.Output = program.Path() + "/out/Sky";
+    fs::create_directory(program.Path() + "/out");
+    WriteFileBytes(program.Path() + "/out/Sky_D.tga", "an older down face");
+
+    const FinishReport report = FinishImages(job, program.Path());
+
+    EXPECT_TRUE(report.Unfinished.empty());
+    EXPECT_EQ(FolderListing(program.Path() + "/out"), "Sky_D.tga\nSky_L.tga\n");
+    EXPECT_EQ(FolderListing(RenderFolder(program.Path())), "");
+    ASSERT_EQ(LoadPictureFile(program.Path() + "/out/Sky_D.tga"), PictureStatus::Loaded);
+    PixelBlock pixels;
+    CopyPicturePixels(pixels);
+    ASSERT_EQ(pixels.Columns(), 12);
+    ASSERT_EQ(pixels.Rows(), 3);
+    const std::vector<std::uint8_t> expected = RenderPixels(4, 3, 2);
+    for (int row = 0; row < 3; ++row) {
+        EXPECT_EQ(std::memcmp(pixels.Row(row), expected.data() + row * 12, 12), 0) << "row " << row;
+    }
+}
+
+TEST(FinishImages, JpegFacesGoIntoFoldersMadeForThem) {
+    ProgramFolder program;
+    for (int frame = 1; frame <= 6; ++frame) WriteRender(program.Render(frame), frame, 16, 16);
+    SkyboxJob job = JobFor(program, {North, South, East, West, Up, Down}, 2);
+    job.Output = program.Path() + "/a/b/c/NewSky";
+
+    const FinishReport report = FinishImages(job, program.Path());
+
+    EXPECT_EQ(CompletionMessage(report), "Skybox Images are Done!");
+    EXPECT_EQ(FolderListing(program.Path() + "/a/b/c"),
+              "NewSky_Down.jpg\nNewSky_East.jpg\nNewSky_North.jpg\nNewSky_South.jpg\nNewSky_Up.jpg\nNewSky_West.jpg\n");
+    EXPECT_EQ(ReadFileBytes(program.Path() + "/a/b/c/NewSky_Up.jpg").substr(0, 2), "\xFF\xD8");
+    EXPECT_EQ(FolderListing(RenderFolder(program.Path())), "");
+}
+
+TEST(FinishImages, AFaceThatCannotBeLoadedIsSkippedAndReported) {
+    ProgramFolder program;
+    WriteRender(program.Render(2), 2);  // the North render, frame 1, never came
+    const FinishReport report = FinishImages(JobFor(program, {North, South}, 2), program.Path());
+
+    ASSERT_EQ(report.Unfinished.size(), 1u);
+    EXPECT_EQ(report.Unfinished[0].Face, North);
+    EXPECT_EQ(CompletionMessage(report),
+              "Skybox Images are Done!\n\nThese faces were not finished, and their renders were left as they are:\n"
+              "North (\"" + program.Render(1) + "\"): the render was not found.");
+    EXPECT_EQ(FolderListing(RenderFolder(program.Path())), "NewSky_South.jpg\n");
+}
+
+// A disk that fills up: needs root and a tmpfs of its own.
+TEST(FinishImages, AJpegThatCannotBeWrittenKeepsItsRender) {
+    if (::geteuid() != 0) GTEST_SKIP() << "needs root to mount a small tmpfs";
+    ProgramFolder program;
+    const std::string disk = program.Path() + "/disk";
+    ASSERT_EQ(::mkdir(disk.c_str(), 0777), 0);
+    if (::mount("tmpfs", disk.c_str(), "tmpfs", 0, "size=64k") != 0) {
+        GTEST_SKIP() << "cannot mount a tmpfs here: " << std::strerror(errno);
+    }
+    std::vector<std::uint8_t> noise(300 * 300 * 3);
+    std::mt19937 random(7);
+    for (auto& byte : noise) byte = static_cast<std::uint8_t>(random());
+    tgs::WriteFrameFile(program.Render(1), 300, 300, noise);
+    SkyboxJob job = JobFor(program, {Up}, 2);
+    job.JPGQuality = 100;
+    job.Output = disk + "/NewSky";
+
+    const FinishReport report = FinishImages(job, program.Path());
+    const std::string listing = FolderListing(disk);
+    ::umount2(disk.c_str(), MNT_DETACH);
+
+    ASSERT_EQ(report.Unfinished.size(), 1u);
+    EXPECT_EQ(report.Unfinished[0].Reason, "its JPEG file could not be written (No space left on device)");
+    EXPECT_EQ(listing, "");
+    EXPECT_TRUE(fs::exists(program.Render(1)));
+}
+
+TEST(FinishImages, AnErrorEndsTheRunAtItsFaceAndNamesIt) {
+    ProgramFolder program;
+    for (int frame = 1; frame <= 3; ++frame) WriteRender(program.Render(frame), frame);
+    fs::create_directory(program.Output("NewSky_South.tga"));
+    try {
+        FinishImages(JobFor(program, {North, South, East}, 1), program.Path());
+        FAIL() << "a folder was replaced";
+    } catch (const FaceFinishError& error) {
+        EXPECT_EQ(error.Face(), South);
+        const std::string message = error.what();
+        EXPECT_EQ(message.find("The South face (\"" + program.Render(2) + "\") was not finished. Cannot replace \"" +
+                               program.Output("NewSky_South.tga") + "\": Is a directory."),
+                  0u)
+            << message;
+    }
+    EXPECT_EQ(FolderListing(RenderFolder(program.Path())),
+              "NewSky_North.tga\nNewSky_South.tga\nVantorix_0002.bmp\nVantorix_0003.bmp\n");
+}
+
+// As-Is names in the render folder: East's output would be Up's render.
+TEST(FinishImages, KeepBmpRefusesToMoveAFaceOntoAnotherFacesRender) {
+    ProgramFolder program;
+    for (int frame = 1; frame <= 3; ++frame) WriteRender(program.Render(frame), frame);
+    SkyboxJob job = JobFor(program, {East, West, Up}, 0, 0);
+    job.Output = RenderFolder(program.Path()) + "Vantorix";
+    EXPECT_THROW(FinishImages(job, program.Path()), FaceFinishError);
+    EXPECT_EQ(FolderListing(RenderFolder(program.Path())), "Vantorix_0001.bmp\nVantorix_0002.bmp\nVantorix_0003.bmp\n");
+}
+
+}  // namespace
+}  // namespace vantorix
