@@ -8,6 +8,14 @@
 #include <string>
 #include <vector>
 
+#include <sys/mount.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <random>
+
 #include "tests/support/TempFolder.h"
 
 namespace vantorix::testing {
@@ -47,6 +55,38 @@ inline SkyboxJob JobFor(const ProgramFolder& program, std::vector<int> faces, in
     job.NameScheme = scheme;
     job.NameAbreviate = abbreviate;
     return job;
+}
+
+// A 64 KiB disk of its own in `folder`, for writes that must run out of
+// space; needs root. Why not, when it cannot be had.
+class SmallDisk {
+public:
+    explicit SmallDisk(std::string folder) : folder_(std::move(folder)) {
+        if (::geteuid() != 0) {
+            whyNot_ = "needs root to mount a small tmpfs";
+        } else if (::mkdir(folder_.c_str(), 0777) != 0 ||
+                   ::mount("tmpfs", folder_.c_str(), "tmpfs", 0, "size=64k") != 0) {
+            whyNot_ = std::string("cannot mount a tmpfs here: ") + std::strerror(errno);
+        }
+    }
+    ~SmallDisk() {
+        if (whyNot_.empty()) ::umount2(folder_.c_str(), MNT_DETACH);
+    }
+    SmallDisk(const SmallDisk&) = delete;
+    SmallDisk& operator=(const SmallDisk&) = delete;
+    const std::string& WhyNot() const { return whyNot_; }
+
+private:
+    std::string folder_;
+    std::string whyNot_;
+};
+
+// A render of noise, which no JPEG encoder squeezes below 64 KiB.
+inline void WriteNoiseRender(const std::string& path) {
+    std::vector<std::uint8_t> noise(300 * 300 * 3);
+    std::mt19937 random(7);
+    for (auto& byte : noise) byte = static_cast<std::uint8_t>(random());
+    tgs::WriteFrameFile(path, 300, 300, noise);
 }
 
 }  // namespace vantorix::testing

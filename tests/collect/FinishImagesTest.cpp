@@ -4,15 +4,8 @@
 
 #include <gtest/gtest.h>
 
-#include <sys/mount.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cerrno>
-#include <cstdlib>
 #include <cstring>
 #include <filesystem>
-#include <random>
 
 #include "tests/collect/CollectTestSupport.h"
 
@@ -160,30 +153,20 @@ TEST(FinishImages, AFaceThatCannotBeLoadedIsSkippedAndReported) {
     EXPECT_EQ(FolderListing(RenderFolder(program.Path())), "NewSky_South.jpg\n");
 }
 
-// A disk that fills up: needs root and a tmpfs of its own.
 TEST(FinishImages, AJpegThatCannotBeWrittenKeepsItsRender) {
-    if (::geteuid() != 0) GTEST_SKIP() << "needs root to mount a small tmpfs";
     ProgramFolder program;
-    const std::string disk = program.Path() + "/disk";
-    ASSERT_EQ(::mkdir(disk.c_str(), 0777), 0);
-    if (::mount("tmpfs", disk.c_str(), "tmpfs", 0, "size=64k") != 0) {
-        GTEST_SKIP() << "cannot mount a tmpfs here: " << std::strerror(errno);
-    }
-    std::vector<std::uint8_t> noise(300 * 300 * 3);
-    std::mt19937 random(7);
-    for (auto& byte : noise) byte = static_cast<std::uint8_t>(random());
-    tgs::WriteFrameFile(program.Render(1), 300, 300, noise);
+    const testing::SmallDisk disk(program.Path() + "/disk");
+    if (!disk.WhyNot().empty()) GTEST_SKIP() << disk.WhyNot();
+    testing::WriteNoiseRender(program.Render(1));
     SkyboxJob job = JobFor(program, {Up}, 2);
     job.JPGQuality = 100;
-    job.Output = disk + "/NewSky";
+    job.Output = program.Path() + "/disk/NewSky";
 
     const FinishReport report = FinishImages(job, program.Path());
-    const std::string listing = FolderListing(disk);
-    ::umount2(disk.c_str(), MNT_DETACH);
 
     ASSERT_EQ(report.Unfinished.size(), 1u);
     EXPECT_EQ(report.Unfinished[0].Reason, "its JPEG file could not be written (No space left on device)");
-    EXPECT_EQ(listing, "");
+    EXPECT_EQ(FolderListing(program.Path() + "/disk"), "");
     EXPECT_TRUE(fs::exists(program.Render(1)));
 }
 

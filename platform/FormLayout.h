@@ -1,0 +1,24 @@
+#pragma once
+
+#include <QFont>
+#include <QRect>
+#include <QSize>
+
+namespace vantorix {
+
+// Windows are laid out in twips, 1/1440 inch: 15 make one pixel at 96 dots
+// per inch. Qt's device-independent pixels carry that to other screens.
+constexpr int TwipsToPixels(int twips) { return twips / 15; }
+
+inline QRect TwipsRect(int left, int top, int width, int height) {
+    return {TwipsToPixels(left), TwipsToPixels(top), TwipsToPixels(width), TwipsToPixels(height)};
+}
+
+inline QSize TwipsSize(int width, int height) { return {TwipsToPixels(width), TwipsToPixels(height)}; }
+
+// The windows' font: Liberation Sans (Arial's widths) at 10 pixels, which
+// sets captions as wide as the classic 8-point dialog font did, so every
+// caption fits the control made for it.
+QFont FormFont();
+
+}  // namespace vantorix
