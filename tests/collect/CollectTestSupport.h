@@ -2,6 +2,7 @@
 
 #include "job/SkyboxJob.h"
 #include "job/mMain.h"
+#include "platform/MessageBox.h"
 #include "tools/tgsrender/FrameFile.h"
 
 #include <cstdint>
@@ -56,6 +57,24 @@ inline SkyboxJob JobFor(const ProgramFolder& program, std::vector<int> faces, in
     job.NameAbreviate = abbreviate;
     return job;
 }
+
+struct Message {
+    std::string text, caption;
+    unsigned style;
+};
+
+// Collects the message boxes shown while it lives, answering OK.
+class MessageCatcher {
+public:
+    MessageCatcher() {
+        SetMessageBoxHandler([this](const std::string& text, const std::string& caption, unsigned style) {
+            shown.push_back({text, caption, style});
+            return IDOK;
+        });
+    }
+    ~MessageCatcher() { SetMessageBoxHandler({}); }
+    std::vector<Message> shown;
+};
 
 // A 64 KiB disk of its own in `folder`, for writes that must run out of
 // space; needs root. Why not, when it cannot be had.

@@ -21,29 +21,12 @@ namespace {
 
 using testing::FolderListing;
 using testing::JobFor;
+using testing::MessageCatcher;
 using testing::ProgramFolder;
 using testing::ReadFileBytes;
 using testing::WriteFileBytes;
 using testing::WriteRender;
 namespace fs = std::filesystem;
-
-struct Message {
-    std::string text, caption;
-    unsigned style;
-};
-
-// Collects the message boxes shown while it lives, answering OK.
-class MessageCatcher {
-public:
-    MessageCatcher() {
-        SetMessageBoxHandler([this](const std::string& text, const std::string& caption, unsigned style) {
-            shown.push_back({text, caption, style});
-            return IDOK;
-        });
-    }
-    ~MessageCatcher() { SetMessageBoxHandler({}); }
-    std::vector<Message> shown;
-};
 
 TEST(RenderWatch, ARenderCountsOnceItHoldsEveryPixelItsHeaderAsksFor) {
     ProgramFolder program;

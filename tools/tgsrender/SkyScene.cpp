@@ -63,7 +63,9 @@ private:
     }
 
     Vec Sky(Vec ray) const {
-        Vec sky = Mix(Horizon, Zenith, std::pow(std::max(ray.z, 0.0), 0.45));
+        // A faint warm east and cool north, so that no two directions look alike.
+        const Vec tint{0.07 * ray.x, 0.0, 0.07 * ray.y};
+        Vec sky = Mix(Horizon, Zenith, std::pow(std::max(ray.z, 0.0), 0.45)) + tint;
         const double towardsSun = Dot(ray, sun_);
         const double disc = std::clamp((towardsSun - std::cos(2.6 * Radians)) / 0.0004, 0.0, 1.0);
         const double glow = 0.45 * std::pow(std::max(towardsSun, 0.0), 48);
@@ -80,6 +82,13 @@ private:
         if (t == NoHit) return Grass;
         const Vec at = eye_ + t * ray;
         if (at.x < 0 || at.y < 0 || at.x > size_ || at.y > size_) return BareGround;
+        // A compass painted round the centre: red north-east, blue south-east,
+        // yellow south-west, white north-west.
+        const double east = at.x - size_ / 2, north = at.y - size_ / 2;
+        if (std::hypot(east, north) < size_ / 48 && std::min(std::abs(east), std::abs(north)) > size_ / 2048) {
+            if (north >= 0) return east >= 0 ? Vec{0.80, 0.22, 0.18} : Vec{0.92, 0.92, 0.90};
+            return east >= 0 ? Vec{0.20, 0.34, 0.82} : Vec{0.90, 0.78, 0.20};
+        }
         const double spacing = size_ / 32;
         const auto offLine = [&](double v) { return std::abs(v - spacing * std::round(v / spacing)); };
         const double line = std::min(offLine(at.x), offLine(at.y));

@@ -8,9 +8,10 @@
 namespace vantorix::tgs {
 
 // A simple outdoor scene: a sky that darkens towards the zenith, a sun in the
-// south-east, and a flat landscape of terrainSize units a side from (0, 0),
-// gridded every 32nd of its side, fenced in red, with a yellow pole at
-// each corner; beyond it, bare ground fading into haze. Each pixel's colour
+// south-south-east, and a flat landscape of terrainSize units a side from
+// (0, 0), gridded every 32nd of its side, with a four-coloured compass at
+// its centre, fenced in red, with a yellow pole at each corner; beyond it,
+// bare ground fading into haze. Each pixel's colour
 // depends only on the direction of its ray from the camera, so frames from
 // one position join without a seam.
 struct SkyScene {
