@@ -48,6 +48,7 @@ frmWaiting::frmWaiting(QWidget* owner, std::string programFolder, std::function<
     tmrMain.setInterval(1000);
     connect(btnCancel, &QPushButton::clicked, this, &frmWaiting::btnCancel_Click);
     connect(&tmrMain, &QTimer::timeout, this, &frmWaiting::tmrMain_Timer);
+    ApplyFormStyle(this);
     Form_Load();
 }
 

@@ -1,8 +1,11 @@
 #pragma once
 
 #include <QFont>
+#include <QLatin1StringView>
 #include <QRect>
 #include <QSize>
+
+class QWidget;
 
 namespace vantorix {
 
@@ -20,5 +23,12 @@ inline QSize TwipsSize(int width, int height) { return {TwipsToPixels(width), Tw
 // sets captions as wide as the classic 8-point dialog font did, so every
 // caption fits the control made for it.
 QFont FormFont();
+
+// The style the layouts were drawn for: 13-pixel check boxes and option
+// buttons, frame captions set into the frame's line.
+inline constexpr QLatin1StringView FormStyleName("Windows");
+
+// Gives a finished window and every control on it the form style.
+void ApplyFormStyle(QWidget* window);
 
 }  // namespace vantorix

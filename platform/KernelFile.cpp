@@ -1,5 +1,7 @@
 #include "platform/KernelFile.h"
 
+#include <cstring>
+
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -44,6 +46,10 @@ bool IsReadOnly(DWORD dwFileAttributes) {
 
 bool IsFolder(DWORD dwFileAttributes) {
     return S_ISDIR(dwFileAttributes);
+}
+
+int lstrlenA(const char* lpString) {
+    return lpString == nullptr ? 0 : static_cast<int>(std::strlen(lpString));
 }
 
 }  // namespace vantorix::kernel

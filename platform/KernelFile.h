@@ -45,4 +45,7 @@ bool SetFileAttributesA(const std::string& lpFileName, DWORD dwFileAttributes);
 bool IsReadOnly(DWORD dwFileAttributes);
 bool IsFolder(DWORD dwFileAttributes);
 
+// The length of a NUL-terminated string; 0 for a null pointer.
+int lstrlenA(const char* lpString);
+
 }  // namespace vantorix::kernel
