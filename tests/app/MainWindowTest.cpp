@@ -1,0 +1,370 @@
+#include "app/frmAbout.h"
+#include "app/frmMain.h"
+#include "collect/frmWaiting.h"
+#include "job/mMain.h"
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QFileDialog>
+#include <QFontMetrics>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QProcess>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScrollBar>
+#include <QStyle>
+#include <QWindow>
+
+#include <filesystem>
+
+#include "tests/app/ModalDriver.h"
+#include "tests/collect/CollectTestSupport.h"
+#include "tests/support/ThirdPartyDecoders.h"
+
+namespace vantorix {
+namespace {
+
+using testing::FolderListing;
+using testing::MessageCatcher;
+using testing::ProgramFolder;
+using testing::TypeAndSave;
+using testing::WhenModalOpens;
+namespace fs = std::filesystem;
+
+QString Caption(const QWidget* control) {
+    if (const auto* label = qobject_cast<const QLabel*>(control)) return label->text();
+    if (const auto* button = qobject_cast<const QAbstractButton*>(control)) return button->text();
+    if (const auto* frame = qobject_cast<const QGroupBox*>(control)) return frame->title();
+    if (const auto* text = qobject_cast<const QLineEdit*>(control)) return text->text();
+    return {};
+}
+
+// The room a control leaves its caption: a check box or option button gives
+// some of its width to the indicator, a button to its bevel.
+int RoomForCaption(const QWidget* control) {
+    const QStyle* style = control->style();
+    if (qobject_cast<const QCheckBox*>(control) != nullptr) {
+        return control->width() - style->pixelMetric(QStyle::PM_IndicatorWidth, nullptr, control) -
+               style->pixelMetric(QStyle::PM_CheckBoxLabelSpacing, nullptr, control);
+    }
+    if (qobject_cast<const QRadioButton*>(control) != nullptr) {
+        return control->width() - style->pixelMetric(QStyle::PM_ExclusiveIndicatorWidth, nullptr, control) -
+               style->pixelMetric(QStyle::PM_RadioButtonLabelSpacing, nullptr, control);
+    }
+    if (qobject_cast<const QPushButton*>(control) != nullptr) return control->width() - 8;
+    if (qobject_cast<const QGroupBox*>(control) != nullptr) return control->width() - 16;
+    return control->width();
+}
+
+void ExpectCaptionFits(const QWidget* control) {
+    const QFontMetrics metrics(control->font());
+    const QString caption = Caption(control);
+    const auto* label = qobject_cast<const QLabel*>(control);
+    if (label != nullptr && label->wordWrap()) {
+        const QRect needed = metrics.boundingRect(QRect(0, 0, control->width(), 1000), Qt::TextWordWrap, caption);
+        EXPECT_LE(needed.height(), control->height()) << caption.toStdString();
+        return;
+    }
+    EXPECT_LE(metrics.horizontalAdvance(caption), RoomForCaption(control)) << caption.toStdString();
+    if (qobject_cast<const QGroupBox*>(control) == nullptr) {
+        EXPECT_LE(metrics.height(), control->height());
+    }
+}
+
+TEST(MainWindow, PlacesEveryControlAsDesignedAndEveryCaptionFits) {
+    ProgramFolder program;
+    frmMain window(program.Path());
+    EXPECT_EQ(window.windowTitle(), "Vantorix");
+    EXPECT_EQ(window.size(), QSize(553, 353));
+    EXPECT_EQ(window.minimumSize(), window.maximumSize());
+    EXPECT_FALSE(window.windowFlags() & (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint));
+    const QList<QSize> iconSizes = window.windowIcon().availableSizes();
+    EXPECT_TRUE(iconSizes.contains(QSize(16, 16)) && iconSizes.contains(QSize(32, 32)));
+
+    // Left, top, width, height in twips, relative to the enclosing frame.
+    const struct {
+        const char* name;
+        const char* frame;
+        const char* caption;
+        QRect twips;
+    } design[] = {
+        {"Frame2", "frmMain", "Output", {60, 120, 8175, 735}},
+        {"txtOutput", "Frame2", nullptr, {180, 300, 6915, 285}},
+        {"btnBrowse", "Frame2", "Browse", {7140, 300, 855, 285}},
+        {"Frame1", "frmMain", "Skybox Settings", {60, 960, 2655, 1875}},
+        {"Label1", "Frame1", "Camera Height:", {180, 360, 1155, 195}},
+        {"txtHeight", "Frame1", "100", {1320, 300, 555, 285}},
+        {"Label2", "Frame1", "meters", {1920, 360, 495, 195}},
+        {"Label3", "Frame1", "Images to Render:", {180, 780, 1335, 195}},
+        {"chkRender(0)", "Frame1", "North", {180, 1080, 735, 195}},
+        {"chkRender(1)", "Frame1", "South", {180, 1380, 735, 195}},
+        {"chkRender(2)", "Frame1", "East", {1020, 1080, 735, 195}},
+        {"chkRender(3)", "Frame1", "West", {1020, 1380, 735, 195}},
+        {"chkRender(4)", "Frame1", "Up", {1800, 1080, 735, 195}},
+        {"chkRender(5)", "Frame1", "Down", {1800, 1380, 735, 195}},
+        {"Frame5", "frmMain", "Terragen Landscape", {2820, 960, 5415, 1875}},
+        {"Label4", "Frame5", "Terrain Grid Points:", {180, 300, 1395, 195}},
+        {"optTGSize(0)", "Frame5", "129", {420, 540, 675, 315}},
+        {"optTGSize(1)", "Frame5", "257", {1140, 540, 675, 315}},
+        {"optTGSize(2)", "Frame5", "513", {1860, 540, 675, 315}},
+        {"optTGSize(3)", "Frame5", "1025", {2580, 540, 675, 315}},
+        {"optTGSize(4)", "Frame5", "2049", {3300, 540, 675, 315}},
+        {"optTGSize(5)", "Frame5", "4097", {4020, 540, 675, 315}},
+        {"Label5", "Frame5", "Landscape Area:", {180, 1140, 1875, 195}},
+        {"txtTGArea", "Frame5", "7680", {360, 1380, 1035, 285}},
+        {"Label6", "Frame5", "meters", {1440, 1440, 1035, 195}},
+        {"Frame4", "frmMain", "Name Scheme", {60, 2940, 2655, 1875}},
+        {"optNameScheme(0)", "Frame4", "As-Is - Numerical", {180, 300, 1755, 195}},
+        {"optNameScheme(1)", "Frame4", "Compass", {180, 600, 1755, 195}},
+        {"optNameScheme(2)", "Frame4", "Direction", {180, 900, 1755, 195}},
+        {"chkNameAbreviate", "Frame4", "Abreviate Names", {180, 1380, 1815, 195}},
+        {"Frame3", "frmMain", "Convert Images", {2820, 2940, 5415, 1875}},
+        {"optConvert(0)", "Frame3", "None - Keep BMP Format", {180, 300, 2415, 195}},
+        {"optConvert(1)", "Frame3", "TGA Format", {180, 600, 2415, 195}},
+        {"optConvert(2)", "Frame3", "JPG Format", {180, 900, 2415, 195}},
+        {"hsJPGQuality", "Frame3", nullptr, {540, 1200, 3855, 255}},
+        {"lblJpegCompression", "Frame3", "90", {4440, 1200, 495, 255}},
+        {"lblJPGQuality(0)", "Frame3", "^ Compression", {780, 1500, 1035, 195}},
+        {"lblJPGQuality(1)", "Frame3", "Quality ^", {2340, 1500, 1815, 195}},
+        {"btnAbout", "frmMain", "About", {60, 4920, 1035, 315}},
+        {"btnStart", "frmMain", "Start", {5880, 4920, 1035, 315}},
+        {"btnExit", "frmMain", "Exit", {7020, 4920, 1035, 315}},
+    };
+    for (const auto& control : design) {
+        SCOPED_TRACE(control.name);
+        const auto* widget = window.findChild<QWidget*>(control.name);
+        ASSERT_NE(widget, nullptr);
+        EXPECT_EQ(widget->parentWidget()->objectName(), control.frame);
+        const QRect& t = control.twips;
+        EXPECT_EQ(widget->geometry(), QRect(t.x() / 15, t.y() / 15, t.width() / 15, t.height() / 15));
+        if (control.caption != nullptr) {
+            EXPECT_EQ(Caption(widget), control.caption);
+        }
+        ExpectCaptionFits(widget);
+        if (const auto* button = qobject_cast<const QAbstractButton*>(widget)) {
+            EXPECT_FALSE(Caption(button).contains(u'&')) << "no access keys";
+        }
+    }
+    EXPECT_EQ(window.findChildren<QWidget*>(QString(), Qt::FindChildrenRecursively).size(), std::size(design));
+    EXPECT_TRUE(window.lblJPGQuality[1]->alignment() & Qt::AlignRight);
+    EXPECT_TRUE(window.lblJpegCompression->alignment() & Qt::AlignHCenter);
+    EXPECT_EQ(window.lblJpegCompression->frameShape(), QFrame::Box);
+}
+
+TEST(MainWindow, OpensWithTheDefaultsAndTheFocusInTheCameraHeight) {
+    ProgramFolder program;
+    frmMain window(program.Path());
+    window.show();
+    QApplication::setActiveWindow(&window);
+    EXPECT_EQ(QApplication::focusWidget(), window.txtHeight);
+
+    const SkyboxJob job = window.Job();
+    EXPECT_EQ(job.CameraHeight, "100");
+    EXPECT_EQ(job.TGArea, "7680");
+    EXPECT_EQ(job.TGSize, 1);
+    EXPECT_TRUE(window.optTGSize[1]->isChecked());
+    for (int face = 0; face < SkyboxFaceCount; ++face) EXPECT_TRUE(job.Render[face]) << face;
+    EXPECT_EQ(job.Output, program.Path() + "/Vantorix/NewSky");
+    EXPECT_EQ(job.Convert, 2);
+    EXPECT_EQ(job.JPGQuality, 90);
+    EXPECT_EQ(window.lblJpegCompression->text(), "90");
+    EXPECT_EQ(job.NameScheme, 1);
+    EXPECT_FALSE(job.NameAbreviate);
+
+    // What the user sets is what the job reads.
+    window.txtHeight->setText("12,5");
+    window.optTGSize[5]->setChecked(true);
+    window.chkRender[Up]->setChecked(false);
+    window.optConvert[0]->setChecked(true);
+    window.optNameScheme[2]->setChecked(true);
+    window.chkNameAbreviate->setChecked(true);
+    const SkyboxJob changed = window.Job();
+    EXPECT_EQ(changed.CameraHeight, "12,5");
+    EXPECT_EQ(changed.TGSize, 5);
+    EXPECT_EQ(changed.Render, (std::array<bool, 6>{true, true, true, true, false, true}));
+    EXPECT_EQ(changed.Convert, 0);
+    EXPECT_EQ(changed.NameScheme, 2);
+    EXPECT_TRUE(changed.NameAbreviate);
+}
+
+TEST(MainWindow, TabVisitsTheControlsInTheirDesignedOrder) {
+    ProgramFolder program;
+    frmMain window(program.Path());
+    QStringList order;
+    QWidget* control = window.txtHeight;
+    do {
+        if (control->focusPolicy() & Qt::TabFocus) order << control->objectName();
+        control = control->nextInFocusChain();
+    } while (control != window.txtHeight);
+    EXPECT_EQ(order.join(u' ').toStdString(),
+              "txtHeight chkRender(0) chkRender(1) chkRender(2) chkRender(3) chkRender(4) chkRender(5) txtOutput "
+              "btnBrowse optConvert(0) optConvert(1) optConvert(2) hsJPGQuality optNameScheme(0) optNameScheme(1) "
+              "optNameScheme(2) chkNameAbreviate btnStart btnExit optTGSize(0) optTGSize(1) optTGSize(2) "
+              "optTGSize(3) optTGSize(4) optTGSize(5) txtTGArea btnAbout");
+}
+
+TEST(MainWindow, TheQualityNumberFollowsTheBarAndItsThumb) {
+    ProgramFolder program;
+    frmMain window(program.Path());
+    window.hsJPGQuality->setValue(0);
+    EXPECT_EQ(window.lblJpegCompression->text(), "0");
+    window.hsJPGQuality->triggerAction(QAbstractSlider::SliderToMaximum);
+    EXPECT_EQ(window.lblJpegCompression->text(), "100");
+
+    window.hsJPGQuality->setSliderDown(true);  // the user drags the thumb
+    for (const int position : {73, 41}) {
+        window.hsJPGQuality->setSliderPosition(position);
+        EXPECT_EQ(window.lblJpegCompression->text(), QString::number(position));
+    }
+    EXPECT_EQ(window.Job().JPGQuality, 100);
+    window.hsJPGQuality->setSliderDown(false);  // and lets go
+    EXPECT_EQ(window.Job().JPGQuality, 41);
+    EXPECT_EQ(window.lblJpegCompression->text(), "41");
+
+    window.optConvert[1]->setChecked(true);
+    EXPECT_TRUE(window.hsJPGQuality->isEnabled());
+}
+
+TEST(MainWindow, StartWithAnAreaOfZeroSaysWhyAndOpensNoWaitingWindow) {
+    ProgramFolder program;
+    MessageCatcher messages;
+    frmMain window(program.Path());
+    window.show();
+    window.txtTGArea->setText("0");
+    window.btnStart->click();  // a waiting window would hold the test here
+    ASSERT_EQ(messages.shown.size(), 1u);
+    EXPECT_EQ(messages.shown[0].caption, "Skybox Script Not Written");
+    EXPECT_EQ(messages.shown[0].style, MB_OK | MB_ICONERROR);
+    EXPECT_NE(messages.shown[0].text.find("Landscape Area \"0\""), std::string::npos) << messages.shown[0].text;
+    EXPECT_FALSE(fs::exists(ScriptPath(program.Path())));
+    EXPECT_TRUE(window.isVisible());
+}
+
+// Start, the stand-in renderer on the script Start wrote, and the waiting
+// window's own one-second timer: six JPEG faces and the completion message.
+TEST(MainWindow, StartWritesTheScriptAndWaitsModallyUntilTheFacesAreFinished) {
+    ProgramFolder program;
+    MessageCatcher messages;
+    frmMain window(program.Path());
+    window.show();
+    bool rendered = false;
+    WhenModalOpens<frmWaiting>([&](frmWaiting* waiting) {
+        EXPECT_EQ(waiting->parentWidget(), &window);
+        EXPECT_TRUE(fs::exists(ScriptPath(program.Path())));
+        rendered = QProcess::execute(VANTORIX_TGSRENDER,
+                                     {"--size", "48", QString::fromStdString(ScriptPath(program.Path()))}) == 0;
+        QTimer::singleShot(20000, waiting, &QDialog::reject);  // a hung wait fails instead of blocking
+    });
+    window.btnStart->click();
+    EXPECT_TRUE(rendered);
+    ASSERT_EQ(messages.shown.size(), 1u);
+    EXPECT_EQ(messages.shown[0].text, "Skybox Images are Done!");
+    EXPECT_EQ(FolderListing(RenderFolder(program.Path())),
+              "NewSky_Down.jpg\nNewSky_East.jpg\nNewSky_North.jpg\nNewSky_South.jpg\nNewSky_Up.jpg\nNewSky_West.jpg\n"
+              "Vantorix.tgs\n");
+    EXPECT_EQ(testing::DecodeWithDjpeg(program.Output("NewSky_North.jpg")).width, 48);
+
+    // Again: the script is written anew and a new window waits, until cancelled.
+    fs::remove(ScriptPath(program.Path()));
+    bool waitedAgain = false;
+    WhenModalOpens<frmWaiting>([&](frmWaiting* waiting) {
+        waitedAgain = fs::exists(ScriptPath(program.Path()));
+        waiting->btnCancel->click();
+    });
+    window.btnStart->click();
+    EXPECT_TRUE(waitedAgain);
+    EXPECT_EQ(window.Job().Output, program.Path() + "/Vantorix/NewSky");
+}
+
+TEST(MainWindow, BrowseReplacesTheOutputOnlyWithAConfirmedName) {
+    ProgramFolder program;
+    frmMain window(program.Path());
+    window.show();
+    const QString before = window.txtOutput->text();
+    WhenModalOpens<QFileDialog>([&](QFileDialog* dialog) {
+        EXPECT_EQ(dialog->windowTitle(), "Filename Prefix...");
+        EXPECT_EQ(dialog->parentWidget(), &window);
+        EXPECT_EQ(dialog->acceptMode(), QFileDialog::AcceptSave);
+        dialog->reject();
+    });
+    window.btnBrowse->click();
+    EXPECT_EQ(window.txtOutput->text(), before);
+
+    const QString chosen = QString::fromStdString(program.Path() + "/Sky/Test");
+    fs::create_directories(program.Path() + "/Sky");
+    WhenModalOpens<QFileDialog>([&](QFileDialog* dialog) {
+        TypeAndSave(dialog, chosen);
+    });
+    window.btnBrowse->click();
+    EXPECT_EQ(window.txtOutput->text(), chosen);
+}
+
+TEST(MainWindow, AboutOpensTheModalAboutBox) {
+    ProgramFolder program;
+    frmMain window(program.Path());
+    window.show();
+    bool seen = false;
+    WhenModalOpens<frmAbout>([&](frmAbout* about) {
+        seen = true;
+        EXPECT_EQ(about->parentWidget(), &window);
+        EXPECT_EQ(about->windowTitle(), "About Vantorix...");
+        EXPECT_EQ(about->size(), QSize(269, 213));
+        EXPECT_TRUE(about->windowFlags().testFlag(Qt::Tool));
+        EXPECT_EQ(about->Picture1->pixmap().size(), QSize(67, 67));
+        const struct {
+            QWidget* control;
+            const char* caption;
+            QRect twips;
+            int pixels;
+        } design[] = {
+            {about->Picture1, "", {60, 60, 3915, 1035}, 10},
+            {about->Label3, "Vantorix", {60, 1140, 3915, 375}, 19},
+            {about->Label4, "v1.0.0", {2700, 1140, 1275, 195}, 11},
+            {about->Label7,
+             "  Script generator for Terragen to create SkyBox images to use with most popular 3D application that "
+             "support skyboxes.",
+             {60, 2040, 3975, 675},
+             11},
+            {about->btnOkay, "OK", {2880, 2820, 1035, 315}, 10},
+        };
+        for (const auto& control : design) {
+            SCOPED_TRACE(control.caption);
+            const QRect& t = control.twips;
+            EXPECT_EQ(control.control->geometry(), QRect(t.x() / 15, t.y() / 15, t.width() / 15, t.height() / 15));
+            EXPECT_EQ(Caption(control.control), control.caption);
+            EXPECT_EQ(control.control->font().pixelSize(), control.pixels);
+            EXPECT_EQ(control.control->font().family(), "Liberation Sans");
+            ExpectCaptionFits(control.control);
+        }
+        EXPECT_TRUE(about->Label4->font().bold());
+        about->btnOkay->click();
+    });
+    window.btnAbout->click();
+    EXPECT_TRUE(seen);
+    EXPECT_TRUE(window.isVisible());
+}
+
+// Exit and the title bar's close box both end the program's event loop.
+TEST(MainWindow, ExitAndTheCloseBoxEndTheProgram) {
+    ProgramFolder program;
+    for (const bool closeBox : {false, true}) {
+        SCOPED_TRACE(closeBox ? "close box" : "Exit");
+        frmMain window(program.Path());
+        window.show();
+        QTimer::singleShot(0, &window, [&] { closeBox ? void(window.windowHandle()->close()) : window.btnExit->click(); });
+        QTimer guard;  // it did not end
+        guard.setSingleShot(true);
+        QObject::connect(&guard, &QTimer::timeout, [] { QCoreApplication::exit(1); });
+        guard.start(5000);
+        EXPECT_EQ(QApplication::exec(), 0);
+        EXPECT_FALSE(window.isVisible());
+    }
+}
+
+}  // namespace
+}  // namespace vantorix
