@@ -5,7 +5,7 @@ SANITIZE_FLAGS := -fsanitize=address,undefined -fno-sanitize-recover=all -fno-om
 FUZZ_DIR := build-fuzz
 FUZZ_SECONDS ?= 60
 
-.PHONY: all packages configure build test sanitize fuzz bench clean
+.PHONY: all packages configure build run test sanitize fuzz bench clean
 
 all: build
 
@@ -17,6 +17,15 @@ configure: packages
 
 build: configure
 	@cmake --build $(BUILD_DIR)
+
+# Starts Vantorix from the build folder; its render folder is build/Vantorix/.
+run: build
+	@if [ -z "$${DISPLAY}$${WAYLAND_DISPLAY}" ]; then \
+	  echo "make run: there is no display here (neither DISPLAY nor WAYLAND_DISPLAY is set)."; \
+	  echo "To run Vantorix on a virtual screen instead:  xvfb-run -a -s '-screen 0 1024x768x24' make run"; \
+	  exit 1; \
+	fi
+	@$(BUILD_DIR)/vantorix
 
 test: build
 	@ctest --test-dir $(BUILD_DIR) --output-on-failure -j 2
