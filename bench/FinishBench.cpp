@@ -6,8 +6,8 @@
 // can be told apart; its renders are fresh copies, warm in the page cache.
 #include "bench/BenchFaces.h"
 #include "bench/Floors.h"
-#include "imaging/mPictureLoader.h"
-#include "imaging/mSaveTGA.h"
+#include "collect/FinishImages.h"
+#include "job/mMain.h"
 
 #include <sys/resource.h>
 #include <sys/wait.h>
@@ -41,30 +41,21 @@ Files FilesIn(const fs::path& folder) {
     Files files;
     for (int face = 1; face <= Faces; ++face) {
         files.masters.push_back(folder / ("face-" + std::to_string(face) + ".bmp"));
-        files.renders.push_back(folder / ("render" / fs::path("Vantorix_000" + std::to_string(face) + ".bmp")));
+        files.renders.push_back(RenderFrameName(folder, face));
         files.finals.push_back(folder / ("out" / fs::path("NewSky_" + std::to_string(face))));
     }
     return files;
 }
 
-// The finishing steps, face by face, as the waiting window takes them.
-void FinishAsTheProgramDoes(const std::string& conversion, const Files& files) {
-    PixelBlock pixels;  // one block, resized for each face
-    for (int face = 0; face < Faces; ++face) {
-        const std::string& render = files.renders[face];
-        if (conversion == "bmp") {
-            if (std::rename(render.c_str(), (files.finals[face] + ".bmp").c_str()) != 0) throw std::runtime_error("move");
-            continue;
-        }
-        if (LoadPictureFile(render) != PictureStatus::Loaded) throw std::runtime_error("cannot load " + render);
-        if (conversion == "jpeg") {
-            if (!SavePictureAsJPEG(files.finals[face] + ".jpg", 90)) throw std::runtime_error("JPEG write failed");
-        } else {
-            CopyPicturePixels(pixels);
-            SaveTGA(files.finals[face] + ".tga", pixels, LoadedPicture().Width(), LoadedPicture().Height());
-        }
-        std::remove(render.c_str());
-    }
+// The waiting window's finishing run, on a program folder whose render
+// folder holds the six renders: the outputs go to out/NewSky_North.jpg and so on.
+void FinishAsTheProgramDoes(const std::string& conversion, const fs::path& folder) {
+    SkyboxJob job = DefaultSkyboxJob(folder);
+    job.Output = folder / "out" / "NewSky";
+    job.Convert = conversion == "bmp" ? 0 : conversion == "tga" ? 1 : 2;
+    job.JPGQuality = 90;
+    const FinishReport report = FinishImages(job, folder);
+    if (!report.Unfinished.empty()) throw std::runtime_error(CompletionMessage(report));
 }
 
 void FinishAtTheFloor(const std::string& conversion, const Files& files) {
@@ -90,7 +81,7 @@ int RunChild(const std::string& mode, const std::string& conversion, const fs::p
     const Files files = FilesIn(folder);
     fs::remove_all(folder / "out");
     fs::create_directories(folder / "out");
-    fs::create_directories(folder / "render");
+    fs::create_directories(RenderFolder(folder));
     for (int face = 0; face < Faces; ++face) {
         fs::copy_file(files.masters[face], files.renders[face], fs::copy_options::overwrite_existing);
     }
@@ -102,7 +93,7 @@ int RunChild(const std::string& mode, const std::string& conversion, const fs::p
     ::sync();  // nothing of the set-up is still being written while the clock runs
     const auto start = std::chrono::steady_clock::now();
     if (mode == "program") {
-        FinishAsTheProgramDoes(conversion, files);
+        FinishAsTheProgramDoes(conversion, folder);
     } else {
         FinishAtTheFloor(conversion, files);
     }
