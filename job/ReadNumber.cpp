@@ -29,7 +29,9 @@ std::size_t NumberLength(const std::string& s) {
     i = integerEnd;
     if (i < s.size() && s[i] == '.') {
         const std::size_t fractionEnd = SkipDigits(s, i + 1);
-        anyDigit = anyDigit || fractionEnd > i + 1;
+        // A "." with no digit after it ends the number there: "1.e5" is 1.
+        if (fractionEnd == i + 1) return anyDigit ? i : 0;
+        anyDigit = true;
         i = fractionEnd;
     }
     if (!anyDigit) return 0;
