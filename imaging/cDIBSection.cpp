@@ -184,14 +184,16 @@ std::unique_ptr<cDIBSection> cDIBSection::Resample(std::int32_t lNewHeight, std:
 
 namespace {
 
-std::uint8_t RoundToByte(float value) {
-    return static_cast<std::uint8_t>(std::clamp(std::nearbyint(value), 0.0f, 255.0f));
+std::uint8_t RoundToByte(double value) {
+    return static_cast<std::uint8_t>(std::clamp(std::nearbyint(value), 0.0, 255.0));
 }
 
 }  // namespace
 
 // Bilinear: each destination pixel blends the 2 x 2 source pixels around its
-// position, rows first, each blend rounded half to even.
+// position, rows first, each blend rounded half to even. Positions and
+// fractions are single precision, the blends double, so that a blend that
+// lands on a half rounds as the exact value does.
 void cDIBSection::ResampleInto(cDIBSection& destination) const {
     const std::int32_t sourceWidth = Width(), sourceHeight = Height();
     const std::int32_t width = destination.Width(), height = destination.Height();
@@ -228,11 +230,13 @@ void cDIBSection::ResampleInto(cDIBSection& destination) const {
             const std::ptrdiff_t left = static_cast<std::ptrdiff_t>(column.index) * 3;
             for (int channel = 0; channel < 3; ++channel) {
                 const auto blendRows = [&](std::ptrdiff_t offset) {
-                    return RoundToByte((1.0f - row.fraction) * below[offset] + row.fraction * above[offset]);
+                    const double fraction = row.fraction;
+                    return RoundToByte((1.0 - fraction) * below[offset] + fraction * above[offset]);
                 };
                 const std::uint8_t leftValue = blendRows(left + channel);
                 const std::uint8_t rightValue = blendRows(left + 3 + channel);
-                target[3 * x + channel] = RoundToByte((1.0f - column.fraction) * leftValue + column.fraction * rightValue);
+                const double fraction = column.fraction;
+                target[3 * x + channel] = RoundToByte((1.0 - fraction) * leftValue + fraction * rightValue);
             }
         }
     }

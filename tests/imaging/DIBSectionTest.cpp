@@ -8,6 +8,7 @@
 #include <QGuiApplication>
 #include <QImage>
 
+#include <array>
 #include <climits>
 #include <cstring>
 #include <stdexcept>
@@ -216,6 +217,42 @@ TEST(DIBSection, ResampleBlendsRowsFirstAndRoundsHalvesToEven) {
     const auto blended = source.Resample(2, 4);
     ASSERT_NE(blended, nullptr);
     EXPECT_EQ(blended->DIBSectionBitsPtr()[1 * 12 + 3], 20);
+}
+
+// A 2 x 2 source, memory rows {bottomLeft, bottomRight} and {topLeft, topRight}
+// in every channel, resampled to width x height; the blue byte at (x, row).
+std::uint8_t ResampledByte(std::array<std::uint8_t, 4> corners, int width, int height, int x, int row) {
+    cDIBSection source;
+    if (!source.Create(2, 2)) throw std::runtime_error("no 2 x 2 bitmap");
+    for (int y = 0; y < 2; ++y) {
+        std::memset(source.DIBSectionBitsPtr() + y * 8, corners[2 * y], 3);
+        std::memset(source.DIBSectionBitsPtr() + y * 8 + 3, corners[2 * y + 1], 3);
+    }
+    const auto resampled = source.Resample(height, width);
+    if (!resampled) throw std::runtime_error("no resampled bitmap");
+    return resampled->DIBSectionBitsPtr()[row * resampled->BytesPerScanLine() + 3 * x];
+}
+
+TEST(DIBSection, ResampleRoundsExactHalvesToEvenAndBlendsInDoublePrecision) {
+    struct Case {
+        std::array<std::uint8_t, 4> corners;
+        int width, height, x, row;
+        int expected;
+        const char* why;
+    };
+    const Case cases[] = {
+        {{0, 1, 0, 1}, 4, 2, 2, 0, 0, "0.5 across rounds down to even"},
+        {{2, 3, 2, 3}, 4, 2, 2, 0, 2, "2.5 across rounds down to even"},
+        {{3, 4, 3, 4}, 4, 2, 2, 0, 4, "3.5 across rounds up to even"},
+        {{0, 0, 1, 1}, 2, 4, 0, 2, 0, "0.5 up rounds down to even"},
+        // The fractions are single precision (1/6 is 0.16666667): the row
+        // blends are 65 and 122, and 65 + 57 x 0.16666667 is 74.50000028,
+        // which single-precision blending would take for a tie and round to 74.
+        {{0, 53, 97, 157}, 6, 6, 1, 4, 75, "just above a half rounds up"},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(ResampledByte(c.corners, c.width, c.height, c.x, c.row), c.expected) << c.why;
+    }
 }
 
 TEST(DIBSection, ResamplingFromASinglePixelRowOrColumnIsOutOfRange) {
