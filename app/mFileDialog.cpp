@@ -12,15 +12,15 @@ namespace {
 
 using namespace dialogs;
 
-// The name followed by NULs to the buffer's size. A name that fills the
-// whole buffer would leave no NUL to end it, so it is refused as well.
+// The name followed by NULs to the buffer's size. A name may fill the whole
+// buffer; one NUL more, past what the dialog is told it may use, still ends it.
 std::vector<char> DialogBuffer(const std::string& text, const char* what) {
-    if (text.size() >= DialogBufferSize) {
+    if (text.size() > DialogBufferSize) {
         throw DialogNameTooLong("The " + std::string(what) + " \"" + text + "\" has " + std::to_string(text.size()) +
-                                " characters; the save dialog holds at most " +
-                                std::to_string(DialogBufferSize - 1) + ".");
+                                " characters; the save dialog holds at most " + std::to_string(DialogBufferSize) +
+                                ".");
     }
-    std::vector<char> buffer(DialogBufferSize, '\0');
+    std::vector<char> buffer(DialogBufferSize + 1, '\0');
     std::copy(text.begin(), text.end(), buffer.begin());
     return buffer;
 }

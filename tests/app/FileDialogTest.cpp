@@ -130,7 +130,7 @@ TEST(SaveDialog, AsksBeforeAnExistingFileIsChosenOnlyWhenTold) {
 }
 
 TEST(SaveDialog, ANameItsBuffersCannotHoldFailsBeforeTheDialogOpens) {
-    for (const std::size_t length : {260u, 300u}) {
+    for (const std::size_t length : {261u, 300u}) {
         DialogCall call;
         call.FileName.assign(length, 'a');
         EXPECT_THROW(call.Show(), DialogNameTooLong) << length;
@@ -146,6 +146,22 @@ TEST(SaveDialog, ANameItsBuffersCannotHoldFailsBeforeTheDialogOpens) {
     WhenModalOpens<QFileDialog>([](QFileDialog* dialog) { PressSave(dialog); });
     EXPECT_TRUE(longest.Show());
     EXPECT_EQ(longest.FileName.size(), 259u);
+
+    // A name that fills its buffer exactly is shown whole (a chosen path must
+    // still leave room for its NUL, so this one is cancelled).
+    for (const std::size_t length : {259u, 260u}) {
+        DialogCall full;
+        const std::string name = folder.Path() + "/" + std::string(length - folder.Path().size() - 1, 'd');
+        full.FileName = name;
+        full.FileTitle.assign(length, 'e');
+        std::string shown;
+        WhenModalOpens<QFileDialog>([&](QFileDialog* dialog) {
+            shown = dialog->selectedFiles().value(0).toStdString();
+            dialog->reject();
+        });
+        EXPECT_FALSE(full.Show()) << length;
+        EXPECT_EQ(shown, name) << length;
+    }
 }
 
 }  // namespace
