@@ -187,7 +187,9 @@ std::int16_t LoadTGA(const std::string& FileName) {
     if (imageType != 2 && imageType != 10) return PictureStatus::TGANotTrueColour;
     if (depth != 24 && depth != 32) return PictureStatus::TGADepthUnsupported;
     if (width <= 0 || height <= 0) {
-        LoadedPicture().Create(width, height);  // fails, and like any failed Create leaves no picture
+        // As a failed Create would: no picture is left. Create itself is not
+        // asked, since it takes a negative height as a top-down bitmap.
+        LoadedPicture().ClearUp();
         return PictureStatus::NoBitmap;
     }
 

@@ -131,6 +131,13 @@ TEST(LoadPictureFile, RefusedTgaFilesLeaveThePreviousPictureAndNoBitmapLeavesNon
     WriteFileBytes(temp / "zero.tga", TgaFile(2, 0, 2, 24, 0, ""));
     EXPECT_EQ(LoadPictureFile(temp / "zero.tga"), PictureStatus::NoBitmap);
     EXPECT_EQ(LoadedPicture().hDib(), 0u);
+
+    // A height that reads negative is no picture either: nothing is made of
+    // it (made top-down, it would take 2 GB).
+    ASSERT_EQ(LoadPictureFile(temp / "kept.tga"), PictureStatus::Loaded);
+    WriteFileBytes(temp / "negative.tga", TgaFile(10, 22882, -30416, 24, 0, "\x87\x87\x62"));
+    EXPECT_EQ(LoadPictureFile(temp / "negative.tga"), PictureStatus::NoBitmap);
+    EXPECT_EQ(LoadedPicture().hDib(), 0u);
     PixelBlock block;
     EXPECT_THROW(CopyPicturePixels(block), std::logic_error);
 }
