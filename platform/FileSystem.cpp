@@ -16,11 +16,11 @@ namespace vantorix {
 
 namespace {
 
-std::string RandomSuffix() {
+std::string RandomPart() {
     static std::mt19937_64 generator{std::random_device{}()};
     static constexpr char digits[] = "0123456789abcdefghijklmnopqrstuvwxyz";
     std::uniform_int_distribution<std::size_t> pick(0, sizeof digits - 2);
-    std::string suffix(8, '0');
+    std::string suffix(12, '0');
     for (char& c : suffix) c = digits[pick(generator)];
     return suffix;
 }
@@ -36,9 +36,16 @@ void SyncFolder(const std::string& folder) {
 
 void CopyAcrossFileSystems(const std::string& from, const std::string& to) {
     const int source = ::open(from.c_str(), O_RDONLY | O_CLOEXEC);
-    if (source < 0) throw FileError("read", from, errno);
+    struct stat status {};
+    if (source < 0 || ::fstat(source, &status) != 0) {
+        const int error = errno;
+        if (source >= 0) ::close(source);
+        throw FileError("read", from, error);
+    }
     try {
         ReplacementFile target(to);
+        // What a rename would have kept.
+        target.KeepModeAndTimes(status.st_mode, status.st_atim, status.st_mtim);
         std::vector<char> buffer(1 << 20);
         for (;;) {
             const ssize_t got = ::read(source, buffer.data(), buffer.size());
@@ -62,6 +69,20 @@ bool EntryExists(const std::string& path) {
     return ::lstat(path.c_str(), &info) == 0;
 }
 
+std::optional<FileIdentity> IdentityOf(const std::string& path) {
+    struct stat status {};
+    if (::stat(path.c_str(), &status) != 0) return std::nullopt;
+    return FileIdentity{status.st_dev, status.st_ino};
+}
+
+bool SameFolderEntry(const std::string& a, const std::string& b) {
+    const std::string folderA = FolderOf(a);
+    const std::string folderB = FolderOf(b);
+    if (a.compare(folderA.size(), std::string::npos, b, folderB.size()) != 0) return false;
+    const auto identityA = IdentityOf(folderA.empty() ? "." : folderA);
+    return identityA && identityA == IdentityOf(folderB.empty() ? "." : folderB);
+}
+
 bool MakeFolder(const std::string& path) {
     return ::mkdir(path.c_str(), 0777) == 0;
 }
@@ -72,9 +93,14 @@ std::string FolderOf(const std::string& path) {
 }
 
 std::string TemporaryPathBeside(const std::string& path) {
-    const std::string folder = FolderOf(path);
     // A leading dot keeps the half-made file out of sight of anyone waiting for the real name.
-    return folder + "." + path.substr(folder.size()) + "." + RandomSuffix() + ".tmp";
+    return FolderOf(path) + ".vantorix-" + RandomPart() + ".tmp";
+}
+
+void RefuseReplacingReadOnly(const std::string& path) {
+    struct stat status {};
+    if (::stat(path.c_str(), &status) != 0 || S_ISDIR(status.st_mode)) return;
+    if ((status.st_mode & S_IWUSR) == 0) throw FileError("replace", path, "the file is read-only");
 }
 
 void MoveIntoPlace(const std::string& from, const std::string& to) {
@@ -83,6 +109,7 @@ void MoveIntoPlace(const std::string& from, const std::string& to) {
 }
 
 void MoveFile(const std::string& from, const std::string& to) {
+    RefuseReplacingReadOnly(to);
     if (std::rename(from.c_str(), to.c_str()) == 0) {
         SyncFolder(FolderOf(to));
         return;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <optional>
 #include <string>
 
 namespace vantorix {
@@ -11,6 +12,21 @@ inline constexpr char PathSeparator = '/';
 // True when anything at all stands at the path: a folder, a file, a link.
 bool EntryExists(const std::string& path);
 
+// What the file system knows an entry by, whatever the path's spelling.
+struct FileIdentity {
+    unsigned long long Device = 0;
+    unsigned long long Inode = 0;
+    bool operator==(const FileIdentity&) const = default;
+};
+
+// The identity of what the path leads to (links followed); none when nothing does.
+std::optional<FileIdentity> IdentityOf(const std::string& path);
+
+// True when both paths name the same entry in the same folder, however each
+// spells the folder (doubled separators, "." and ".." pieces, links to it).
+// False when either folder does not exist.
+bool SameFolderEntry(const std::string& a, const std::string& b);
+
 // Makes one folder; false when the system refuses.
 bool MakeFolder(const std::string& path);
 
@@ -19,17 +35,26 @@ bool MakeFolder(const std::string& path);
 std::string FolderOf(const std::string& path);
 
 // A fresh hidden name in the path's folder, for a file that is to replace it:
-// the same file system, so the rename into place cannot fail halfway.
+// the same file system, so the rename into place cannot fail halfway. Its
+// length does not depend on the path's own name, so any name the file system
+// takes can be replaced.
 std::string TemporaryPathBeside(const std::string& path);
+
+// The one rule for every writer that replaces a file: a read-only file (the
+// owner may not write it) is never replaced. Throws FileError naming it; a
+// path where nothing stands passes.
+void RefuseReplacingReadOnly(const std::string& path);
 
 // Renames a finished file over the final path and puts the folder entry on
 // disk; throws FileError naming the final path.
 void MoveIntoPlace(const std::string& from, const std::string& to);
 
 // Gives a file a new name, replacing a file of that name. Within one file
-// system that is a rename; across file systems the bytes are copied beside
-// the target, flushed and renamed into place, and only then is the source
-// removed. Throws FileError naming the file the system refused.
+// system that is a rename; across file systems the bytes, the permission bits
+// and the access and write times are copied beside the target, flushed and
+// renamed into place, and only then is the source removed. A read-only file
+// at the new name is not replaced. Throws FileError naming the file the
+// system refused.
 void MoveFile(const std::string& from, const std::string& to);
 
 // Removes a file; throws FileError when the system refuses.

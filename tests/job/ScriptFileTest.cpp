@@ -8,11 +8,14 @@
 #include <filesystem>
 
 #include "tests/support/TempFolder.h"
+#include "tests/support/Unprivileged.h"
 
 namespace vantorix {
 namespace {
 
+using testing::AsUnprivilegedUser;
 using testing::FolderListing;
+using testing::GiveToChild;
 using testing::ReadFileBytes;
 using testing::TempFolder;
 using testing::WriteFileBytes;
@@ -95,6 +98,35 @@ TEST(WriteSkyboxScript, AWriteThatFailsHalfwayKeepsTheOldScriptWhole) {
     }
     EXPECT_EQ(ReadFileBytes(temp / "Vantorix/Vantorix.tgs"), "old script");
     EXPECT_EQ(FolderListing(temp / "Vantorix"), "Vantorix.tgs\n");
+}
+
+// As a user, not root: a render folder that takes no new files still has
+// the user's own script rewritten where it stands; without one, Start stops.
+TEST(WriteSkyboxScript, ARenderFolderThatRefusesNewFilesHasTheScriptWrittenInPlace) {
+    TempFolder temp;
+    GiveToChild(temp.Path(), 0755);
+    fs::create_directories(temp / "with/Vantorix");
+    fs::create_directories(temp / "without/Vantorix");
+    WriteFileBytes(temp / "with/Vantorix/Vantorix.tgs", std::string(5000, 'x'));
+    for (const char* path : {"with", "with/Vantorix/Vantorix.tgs", "without"}) GiveToChild(temp / path, 0755);
+    GiveToChild(temp / "with/Vantorix", 0555);
+    GiveToChild(temp / "without/Vantorix", 0555);
+    const std::string failures = AsUnprivilegedUser([&] {
+        std::string seen;
+        WriteSkyboxScript(SkyboxJob{}, temp / "with");
+        if (ReadFileBytes(temp / "with/Vantorix/Vantorix.tgs") != ComposeSkyboxScript(SkyboxJob{}, temp / "with")) {
+            seen += "the script was not rewritten; ";
+        }
+        try {
+            WriteSkyboxScript(SkyboxJob{}, temp / "without");
+            seen += "a script was made in a folder that refuses new files; ";
+        } catch (const FileError&) {
+        }
+        return seen;
+    });
+    EXPECT_EQ(failures, "");
+    EXPECT_EQ(FolderListing(temp / "with/Vantorix"), "Vantorix.tgs\n");
+    EXPECT_EQ(FolderListing(temp / "without/Vantorix"), "");
 }
 
 TEST(CreateFolderPath, MakesEachMissingLevelAndLeavesExistingOnesAlone) {

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -43,7 +44,7 @@ TEST(MoveFile, RefusalsNameTheFileAndKeepTheSource) {
     EXPECT_THROW(DeleteFile(temp / "missing.bmp"), FileError);
 }
 
-// /dev/shm is a file system of its own on Linux machines.
+// /dev/shm is a tmpfs of its own on Linux machines.
 TEST(MoveFile, AcrossFileSystemsCopiesThenRemovesTheSource) {
     TempFolder temp;
     char pattern[] = "/dev/shm/vantorix-move-XXXXXX";
@@ -60,13 +61,24 @@ TEST(MoveFile, AcrossFileSystemsCopiesThenRemovesTheSource) {
     for (std::size_t i = 0; i < render.size(); ++i) render[i] = static_cast<char>(i * 7 + i / 4096);
     WriteFileBytes(other + "/render.bmp", render);
     WriteFileBytes(temp / "sky.bmp", "old");
+    // What a rename keeps: the permission bits and both times, to the nanosecond.
+    const timespec times[2] = {{978'307'200, 123'456'789}, {978'393'600, 987'654'321}};  // 2001
+    ASSERT_EQ(::chmod((other + "/render.bmp").c_str(), 0640), 0);
+    ASSERT_EQ(::utimensat(AT_FDCWD, (other + "/render.bmp").c_str(), times, 0), 0);
 
     MoveFile(other + "/render.bmp", temp / "sky.bmp");
     const bool sourceGone = !std::filesystem::exists(other + "/render.bmp");
     std::filesystem::remove_all(other);
     EXPECT_TRUE(sourceGone);
+    struct stat moved {};  // before reading it gives it a new access time
+    ASSERT_EQ(::stat((temp / "sky.bmp").c_str(), &moved), 0);
     EXPECT_TRUE(ReadFileBytes(temp / "sky.bmp") == render);
     EXPECT_EQ(FolderListing(temp.Path()), "sky.bmp\n");
+    EXPECT_EQ(moved.st_mode & 07777, 0640u);
+    EXPECT_EQ(moved.st_atim.tv_sec, times[0].tv_sec);
+    EXPECT_EQ(moved.st_atim.tv_nsec, times[0].tv_nsec);
+    EXPECT_EQ(moved.st_mtim.tv_sec, times[1].tv_sec);
+    EXPECT_EQ(moved.st_mtim.tv_nsec, times[1].tv_nsec);
 }
 
 }  // namespace
