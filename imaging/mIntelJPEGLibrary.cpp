@@ -5,9 +5,10 @@
 #include "platform/FileSystem.h"
 #include "platform/JpegLibrary.h"
 #include "platform/KernelFile.h"
+#include "platform/ReplacementFile.h"
 
-#include <cerrno>
-#include <cstdio>
+#include <cstring>
+#include <optional>
 
 namespace vantorix {
 
@@ -33,45 +34,59 @@ void RestoreTimesAndAttributes(const std::string& sFile, const kernel::WIN32_FIN
     kernel::SetFileAttributesA(sFile, old.dwFileAttributes);
 }
 
+thread_local std::string lastFailure;
+
+bool Failed(std::string why) {
+    lastFailure = std::move(why);
+    return false;
+}
+
 }  // namespace
 
 bool WriteJPEG(cDIBSection& cDib, const std::string& sFile, std::int32_t lQuality) {
+    lastFailure.clear();
     ijl::JPEG_CORE_PROPERTIES tJ{};
-    if (ijl::ijlInit(&tJ) != ijl::IJL_OK) return false;
+    if (ijl::ijlInit(&tJ) != ijl::IJL_OK) return Failed("the JPEG encoder could not be set up");
     const EncoderSession session(tJ);
 
-    // Only a file the owner may write is replaced; the check stands where the
-    // old file would have been deleted, so the error reaches the caller with
-    // nothing written.
+    // A name that can hold no file fails as the library's write would, before anything is encoded.
     const auto replaced = kernel::FindFirstFileA(sFile);
-    if (replaced && kernel::IsFolder(replaced->dwFileAttributes)) throw FileError("replace", sFile, EISDIR);
-    if (replaced && kernel::IsReadOnly(replaced->dwFileAttributes)) {
-        throw FileError("replace", sFile, "the file is read-only");
+    if (sFile.empty()) return Failed("no file name was given");
+    if (sFile.back() == PathSeparator || (replaced && kernel::IsFolder(replaced->dwFileAttributes))) {
+        return Failed("\"" + sFile + "\" names a folder, not a file");
     }
+
+    // Refused here, where the old file would have been deleted, so that the
+    // error reaches the caller with nothing written.
+    RefuseReplacingReadOnly(sFile);
 
     tJ.DIBWidth = cDib.Width();
     tJ.DIBHeight = -cDib.Height();
     tJ.DIBBytes = cDib.DIBSectionBitsPtr();
     tJ.DIBPadBytes = cDib.BytesPerScanLine() - CheckedMultiply(3, cDib.Width(), "the bitmap's row size");
 
-    const std::string temporary = TemporaryPathBeside(sFile);
-    tJ.JPGFile = temporary.c_str();
+    // A file that cannot be created (a missing folder, a full disk) is a
+    // failed write, as when the library cannot create it.
+    std::optional<ReplacementFile> file;
+    try {
+        file.emplace(sFile);
+    } catch (const FileError& error) {
+        if (error.ErrorNumber() == 0) throw;
+        return Failed(std::strerror(error.ErrorNumber()));
+    }
+    tJ.JPGFile = file->WritePath().c_str();
     tJ.JPGWidth = cDib.Width();
     tJ.JPGHeight = cDib.Height();
     tJ.jquality = lQuality;
 
-    if (ijl::ijlWrite(&tJ, ijl::IJL_JFILE_WRITEWHOLEIMAGE) != ijl::IJL_OK) {
-        std::remove(temporary.c_str());
-        return false;
-    }
-    try {
-        MoveIntoPlace(temporary, sFile);
-    } catch (...) {
-        std::remove(temporary.c_str());
-        throw;
-    }
+    if (ijl::ijlWrite(&tJ, ijl::IJL_JFILE_WRITEWHOLEIMAGE) != ijl::IJL_OK) return Failed(ijl::ijlLastErrorText());
+    file->Commit();
     if (replaced) RestoreTimesAndAttributes(sFile, *replaced);
     return true;
+}
+
+std::string LastJPEGWriteFailure() {
+    return lastFailure;
 }
 
 }  // namespace vantorix

@@ -12,10 +12,15 @@ namespace vantorix {
 // on disk, and the new one takes over its access and write times and its
 // permission bits.
 //
-// False when the encoder cannot be set up or the write fails (a missing
-// folder, a full disk); the old file is then untouched and nothing is left
-// behind. Throws when the old file may not be replaced (read-only, or a
-// folder), when the JPEG library cannot be loaded, and on overflow.
+// False when the encoder cannot be set up, the name can hold no file (empty,
+// a folder, or ending in the separator) or the write fails (a missing folder,
+// a full disk); the old file is then untouched and nothing is left behind.
+// Throws when the old file is read-only, when the JPEG library cannot be
+// loaded, and on overflow.
 bool WriteJPEG(cDIBSection& cDib, const std::string& sFile, std::int32_t lQuality);
+
+// Why the last WriteJPEG of this thread returned false, as a sentence
+// fragment ("No space left on device"); empty after a success.
+std::string LastJPEGWriteFailure();
 
 }  // namespace vantorix

@@ -194,9 +194,32 @@ TEST(JpegWriter, WhatMayNotBeReplacedRaisesAnErrorAndStays) {
     }
     EXPECT_EQ(ReadFileBytes(locked), "keep me");
 
+    EXPECT_EQ(FolderListing(temp.Path()), "locked.jpg\n");
+}
+
+TEST(JpegWriter, ANameThatCanHoldNoFileIsAFailedWriteWithItsReason) {
+    cDIBSection bitmap;
+    ASSERT_TRUE(bitmap.Create(8, 8));
+    TempFolder temp;
     ASSERT_EQ(::mkdir((temp / "folder.jpg").c_str(), 0777), 0);
-    EXPECT_THROW(WriteJPEG(bitmap, temp / "folder.jpg", 75), FileError);
-    EXPECT_EQ(FolderListing(temp.Path()), "folder.jpg\nlocked.jpg\n");
+    int encoded = 0;
+    ijl::ObserveWritesForTesting([&](const ijl::JPEG_CORE_PROPERTIES&) { ++encoded; });
+    const struct {
+        std::string name, reason;
+    } cases[] = {
+        {"", "no file name"},
+        {temp / "folder.jpg", "names a folder"},
+        {temp / "folder.jpg/", "names a folder"},
+        {temp.Path() + "/", "names a folder"},
+    };
+    for (const auto& [name, reason] : cases) {
+        EXPECT_FALSE(WriteJPEG(bitmap, name, 75)) << name;
+        EXPECT_NE(LastJPEGWriteFailure().find(reason), std::string::npos) << name << ": " << LastJPEGWriteFailure();
+    }
+    ijl::ObserveWritesForTesting({});
+    EXPECT_EQ(encoded, 0) << "nothing is encoded for a name that can hold no file";
+    EXPECT_EQ(FolderListing(temp.Path()), "folder.jpg\n");
+    EXPECT_EQ(FolderListing(temp / "folder.jpg"), "");
 }
 
 TEST(JpegWriter, NamesAMissingLibrary) {

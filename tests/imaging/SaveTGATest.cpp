@@ -74,5 +74,24 @@ TEST(SaveTGA, WhatItWritesLoadsBackPixelForPixelAtAnOddWidth) {
     }
 }
 
+// Sizes above 255 need the high byte of each 16-bit field.
+TEST(SaveTGA, WidthsAndHeightsAbove255KeepTheirHighBytes) {
+    TempFolder temp;
+    const PixelBlock original = Counting(3 * 300, 260);
+    SaveTGA(temp / "wide.tga", original, 300, 260);
+    const std::string file = ReadFileBytes(temp / "wide.tga");
+    ASSERT_EQ(file.size(), 18u + 3u * 300u * 260u);
+    EXPECT_EQ(file.substr(12, 4), std::string("\x2c\x01\x04\x01", 4)) << "300 and 260, low byte first";
+
+    ASSERT_EQ(LoadPictureFile(temp / "wide.tga"), PictureStatus::Loaded);
+    EXPECT_EQ(LoadedPicture().Width(), 300);
+    EXPECT_EQ(LoadedPicture().Height(), 260);
+    PixelBlock loaded;
+    CopyPicturePixels(loaded);
+    for (int y = 0; y < 260; ++y) {
+        for (int x = 0; x < 900; ++x) ASSERT_EQ(loaded(x, y), original(x, y)) << x << "," << y;
+    }
+}
+
 }  // namespace
 }  // namespace vantorix

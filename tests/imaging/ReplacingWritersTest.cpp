@@ -1,0 +1,104 @@
+// What the TGA and JPEG writers share: how they replace an older file.
+#include "imaging/mIntelJPEGLibrary.h"
+#include "imaging/mSaveTGA.h"
+#include "platform/FileError.h"
+
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+
+#include <filesystem>
+#include <functional>
+#include <stdexcept>
+
+#include "tests/support/TempFolder.h"
+#include "tests/support/Unprivileged.h"
+
+namespace vantorix {
+namespace {
+
+using testing::AsUnprivilegedUser;
+using testing::FolderListing;
+using testing::GiveToChild;
+using testing::ReadFileBytes;
+using testing::TempFolder;
+using testing::WriteFileBytes;
+
+struct Writer {
+    const char* name;
+    std::function<void(const std::string&)> write;  // throws when the write fails
+};
+
+std::vector<Writer> Writers() {
+    static cDIBSection bitmap;
+    if (bitmap.hDib() == 0 && !bitmap.Create(16, 8)) throw std::runtime_error("no bitmap");
+    return {
+        {"TGA", [](const std::string& path) { SaveTGA(path, PixelBlock(48, 8), 16, 8); }},
+        {"JPEG",
+         [](const std::string& path) {
+             if (!WriteJPEG(bitmap, path, 90)) throw std::runtime_error("WriteJPEG failed: " + LastJPEGWriteFailure());
+         }},
+    };
+}
+
+bool StartsWithTheOld(const std::string& path) { return ReadFileBytes(path).rfind("old", 0) == 0; }
+
+TEST(ReplacingWriters, TheLongestNameTheFileSystemTakesIsWrittenAndReplaced) {
+    for (const Writer& writer : Writers()) {
+        TempFolder temp;
+        const std::string name = std::string(251, 'n') + ".img";
+        writer.write(temp / name);
+        WriteFileBytes(temp / name, "old");
+        writer.write(temp / name);
+        EXPECT_FALSE(StartsWithTheOld(temp / name)) << writer.name;
+        EXPECT_EQ(FolderListing(temp.Path()), name + "\n") << writer.name;
+    }
+}
+
+TEST(ReplacingWriters, AReadOnlyFileIsRefusedAndKept) {
+    for (const Writer& writer : Writers()) {
+        TempFolder temp;
+        const std::string locked = temp / "sky.img";
+        WriteFileBytes(locked, "old");
+        ASSERT_EQ(::chmod(locked.c_str(), 0444), 0);
+        try {
+            writer.write(locked);
+            ADD_FAILURE() << writer.name << " replaced a read-only file";
+        } catch (const FileError& error) {
+            EXPECT_NE(std::string(error.what()).find("read-only"), std::string::npos) << error.what();
+        }
+        struct stat info {};
+        ::stat(locked.c_str(), &info);
+        EXPECT_EQ(info.st_mode & 0777, 0444u) << writer.name;
+        EXPECT_EQ(ReadFileBytes(locked), "old") << writer.name;
+        EXPECT_EQ(FolderListing(temp.Path()), "sky.img\n") << writer.name;
+    }
+}
+
+// As a user, not root: a folder that takes no new files still has its
+// writable files written where they stand; a new file there is refused.
+TEST(ReplacingWriters, AFolderThatRefusesNewFilesHasWritableFilesWrittenInPlace) {
+    for (const Writer& writer : Writers()) {
+        TempFolder temp;
+        GiveToChild(temp.Path(), 0755);
+        WriteFileBytes(temp / "sky.img", "old");
+        GiveToChild(temp / "sky.img", 0644);
+        GiveToChild(temp.Path(), 0555);
+        const std::string failures = AsUnprivilegedUser([&] {
+            std::string seen;
+            writer.write(temp / "sky.img");
+            if (StartsWithTheOld(temp / "sky.img")) seen += "the old file was kept; ";
+            try {
+                writer.write(temp / "new.img");
+                seen += "a new file was made in a folder that refuses them; ";
+            } catch (const std::exception&) {
+            }
+            return seen;
+        });
+        EXPECT_EQ(failures, "") << writer.name;
+        EXPECT_EQ(FolderListing(temp.Path()), "sky.img\n") << writer.name;
+    }
+}
+
+}  // namespace
+}  // namespace vantorix
