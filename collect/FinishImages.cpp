@@ -2,11 +2,15 @@
 
 #include "collect/FaceFileNames.h"
 #include "imaging/PixelBlock.h"
+#include "imaging/mIntelJPEGLibrary.h"
 #include "imaging/mPictureLoader.h"
 #include "imaging/mSaveTGA.h"
 #include "job/mMain.h"
+#include "platform/FileError.h"
 #include "platform/FileSystem.h"
-#include "platform/JpegLibrary.h"
+
+#include <array>
+#include <optional>
 
 namespace vantorix {
 
@@ -25,13 +29,14 @@ std::string FaceCaption(int face) {
 }
 
 // With As-Is names, an output in the render folder may be called like the
-// frame of a later face; moving onto it would destroy that render.
+// frame of another face, however the prefix spells that folder; moving onto
+// it would destroy that render.
 void RefuseOutputsOverRenders(const SkyboxJob& job, const FaceFileNames& names) {
     if (job.Convert != 0) return;
     for (int face = 0; face < SkyboxFaceCount; ++face) {
         for (int other = 0; other < SkyboxFaceCount; ++other) {
             if (!job.Render[face] || !job.Render[other] || other == face) continue;
-            if (names.FinalName[face] == names.RenderName[other]) {
+            if (SameFolderEntry(names.FinalName[face], names.RenderName[other])) {
                 throw FaceFinishError(face, "The " + FaceCaption(face) + " face cannot be finished as \"" +
                                                 names.FinalName[face] + "\": that is the render of the " +
                                                 FaceCaption(other) +
@@ -41,11 +46,34 @@ void RefuseOutputsOverRenders(const SkyboxJob& job, const FaceFileNames& names) 
     }
 }
 
+// The renders as they stood when finishing began, so that a move can still
+// tell one from an output if the folders change under the run.
+std::array<std::optional<FileIdentity>, SkyboxFaceCount> RenderIdentities(const SkyboxJob& job,
+                                                                          const FaceFileNames& names) {
+    std::array<std::optional<FileIdentity>, SkyboxFaceCount> identities;
+    for (int face = 0; face < SkyboxFaceCount; ++face) {
+        if (job.Render[face]) identities[face] = IdentityOf(names.RenderName[face]);
+    }
+    return identities;
+}
+
+void RefuseMovingOntoARender(int face, const std::string& final,
+                             const std::array<std::optional<FileIdentity>, SkyboxFaceCount>& renders) {
+    const auto target = IdentityOf(final);
+    if (!target) return;
+    for (int other = 0; other < SkyboxFaceCount; ++other) {
+        if (other != face && renders[other] == target) {
+            throw FileError("replace", final, "it is the render of the " + FaceCaption(other) + " face");
+        }
+    }
+}
+
 }  // namespace
 
 FinishReport FinishImages(const SkyboxJob& job, const std::string& programFolder) {
     const FaceFileNames names = ComposeFaceFileNames(job, programFolder);
     RefuseOutputsOverRenders(job, names);
+    const auto renders = RenderIdentities(job, names);
     CreateFolderPath(names.OutputFolder);
 
     FinishReport report;
@@ -56,6 +84,7 @@ FinishReport FinishImages(const SkyboxJob& job, const std::string& programFolder
         const std::string& final = names.FinalName[face];
         try {
             if (job.Convert == 0) {
+                RefuseMovingOntoARender(face, final, renders);
                 MoveFile(render, final);
                 continue;
             }
@@ -68,7 +97,7 @@ FinishReport FinishImages(const SkyboxJob& job, const std::string& programFolder
                 CopyPicturePixels(pixels);
                 SaveTGA(final, pixels, LoadedPicture().Width(), LoadedPicture().Height());
             } else if (!SavePictureAsJPEG(final, static_cast<std::int16_t>(job.JPGQuality))) {
-                const std::string cause = ijl::ijlLastErrorText();
+                const std::string cause = LastJPEGWriteFailure();
                 report.Unfinished.push_back(
                     {face, render, "its JPEG file could not be written" + (cause.empty() ? "" : " (" + cause + ")")});
                 continue;

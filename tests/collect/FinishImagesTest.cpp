@@ -189,14 +189,79 @@ TEST(FinishImages, AnErrorEndsTheRunAtItsFaceAndNamesIt) {
               "NewSky_North.tga\nNewSky_South.tga\nVantorix_0002.bmp\nVantorix_0003.bmp\n");
 }
 
-// As-Is names in the render folder: East's output would be Up's render.
+// As-Is names in the render folder: East's output would be Up's render,
+// however the prefix spells the render folder.
 TEST(FinishImages, KeepBmpRefusesToMoveAFaceOntoAnotherFacesRender) {
     ProgramFolder program;
+    const std::string renders = RenderFolder(program.Path());  // ends in "/"
+    fs::create_directory_symlink(renders, program.Path() + "/link");
+    const std::string spellings[] = {
+        renders + "Vantorix",
+        renders + "/Vantorix",
+        renders + "./Vantorix",
+        renders + "../Vantorix/Vantorix",
+        program.Path() + "//Vantorix/./Vantorix",
+        program.Path() + "/link/Vantorix",
+    };
+    std::string written[4];
+    for (int frame = 1; frame <= 3; ++frame) {
+        WriteRender(program.Render(frame), frame);
+        written[frame] = ReadFileBytes(program.Render(frame));
+    }
+    for (const std::string& prefix : spellings) {
+        SkyboxJob job = JobFor(program, {East, West, Up}, 0, 0);
+        job.Output = prefix;
+        try {
+            FinishImages(job, program.Path());
+            ADD_FAILURE() << prefix << ": finished over a render";
+        } catch (const FaceFinishError& error) {
+            EXPECT_EQ(error.Face(), East) << prefix;
+            EXPECT_NE(std::string(error.what()).find("The East face"), std::string::npos) << error.what();
+            EXPECT_NE(std::string(error.what()).find("the Up face"), std::string::npos) << error.what();
+        }
+        EXPECT_EQ(FolderListing(renders), "Vantorix_0001.bmp\nVantorix_0002.bmp\nVantorix_0003.bmp\n") << prefix;
+        for (int frame = 1; frame <= 3; ++frame) EXPECT_TRUE(ReadFileBytes(program.Render(frame)) == written[frame]);
+    }
+}
+
+// Names alone cannot tell an output from a render that another name leads to
+// as well; the move itself refuses to replace a render of the run.
+TEST(FinishImages, KeepBmpNeverReplacesARenderOfTheRunWhateverItsName) {
+    ProgramFolder program;
     for (int frame = 1; frame <= 3; ++frame) WriteRender(program.Render(frame), frame);
+    const std::string up = ReadFileBytes(program.Render(3));
     SkyboxJob job = JobFor(program, {East, West, Up}, 0, 0);
-    job.Output = RenderFolder(program.Path()) + "Vantorix";
-    EXPECT_THROW(FinishImages(job, program.Path()), FaceFinishError);
-    EXPECT_EQ(FolderListing(RenderFolder(program.Path())), "Vantorix_0001.bmp\nVantorix_0002.bmp\nVantorix_0003.bmp\n");
+    job.Output = program.Path() + "/out/Sky";
+    fs::create_directory(program.Path() + "/out");
+    fs::create_hard_link(program.Render(3), program.Path() + "/out/Sky_0004.bmp");  // West's output is Up's render
+    try {
+        FinishImages(job, program.Path());
+        FAIL() << "a render was replaced";
+    } catch (const FaceFinishError& error) {
+        EXPECT_EQ(error.Face(), West);
+        EXPECT_NE(std::string(error.what()).find("it is the render of the Up face"), std::string::npos) << error.what();
+    }
+    EXPECT_EQ(FolderListing(RenderFolder(program.Path())), "Vantorix_0002.bmp\nVantorix_0003.bmp\n");
+    EXPECT_TRUE(ReadFileBytes(program.Render(3)) == up);
+    EXPECT_EQ(FolderListing(program.Path() + "/out"), "Sky_0003.bmp\nSky_0004.bmp\n");
+}
+
+TEST(FinishImages, AReadOnlyOutputIsNotReplacedAndItsRenderStays) {
+    for (const int convert : {0, 1, 2}) {
+        ProgramFolder program;
+        WriteRender(program.Render(1), 1);
+        const std::string output = program.Output("NewSky_North" + OutputExtension(JobFor(program, {}, convert)));
+        WriteFileBytes(output, "old");
+        fs::permissions(output, fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+        try {
+            FinishImages(JobFor(program, {North}, convert), program.Path());
+            ADD_FAILURE() << convert << ": finished over a read-only file";
+        } catch (const FaceFinishError& error) {
+            EXPECT_NE(std::string(error.what()).find("read-only"), std::string::npos) << error.what();
+        }
+        EXPECT_EQ(ReadFileBytes(output), "old") << convert;
+        EXPECT_TRUE(fs::exists(program.Render(1))) << convert;
+    }
 }
 
 }  // namespace

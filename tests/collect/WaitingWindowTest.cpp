@@ -14,12 +14,16 @@
 #include <filesystem>
 #include <thread>
 
+#include "collect/FinishImages.h"
 #include "tests/collect/CollectTestSupport.h"
+#include "tests/support/Unprivileged.h"
 
 namespace vantorix {
 namespace {
 
+using testing::AsUnprivilegedUser;
 using testing::FolderListing;
+using testing::GiveToChild;
 using testing::JobFor;
 using testing::MessageCatcher;
 using testing::ProgramFolder;
@@ -46,6 +50,33 @@ TEST(RenderWatch, ARenderCountsOnceItHoldsEveryPixelItsHeaderAsksFor) {
     EXPECT_TRUE(RenderIsComplete(render));
     WriteFileBytes(render, "not a picture at all");  // finishing will say so
     EXPECT_TRUE(RenderIsComplete(render));
+}
+
+// As a user, not root: a render the user may not read is there all the same,
+// and finishing names it and why, instead of the window waiting for ever.
+TEST(RenderWatch, ARenderTheUserMayNotReadCountsAsThereAndFinishingSaysWhy) {
+    ProgramFolder program;
+    const std::string renders = RenderFolder(program.Path());
+    GiveToChild(program.Path(), 0755);
+    GiveToChild(renders, 0755);
+    WriteRender(program.Render(1), 1);
+    GiveToChild(program.Render(1), 0000);
+    const std::string failures = AsUnprivilegedUser([&] {
+        std::string seen;
+        if (!RenderIsComplete(program.Render(1))) seen += "the unreadable render does not count; ";
+        try {
+            FinishImages(JobFor(program, {North}, 2), program.Path());
+            seen += "finishing did not fail; ";
+        } catch (const FaceFinishError& error) {
+            const std::string text = error.what();
+            if (text.find("Cannot open \"" + program.Render(1) + "\": Permission denied") == std::string::npos) {
+                seen += "unexpected: " + text;
+            }
+        }
+        return seen;
+    });
+    EXPECT_EQ(failures, "");
+    EXPECT_TRUE(fs::exists(program.Render(1)));
 }
 
 TEST(RenderWatch, FramesAreCountedOverTheChosenFacesOnly) {
