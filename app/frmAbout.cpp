@@ -1,6 +1,7 @@
 #include "app/frmAbout.h"
 
 #include "platform/FormLayout.h"
+#include "platform/WindowPlacement.h"
 
 #include <vantorix/version.h>
 
@@ -57,6 +58,7 @@ frmAbout::frmAbout(QWidget* owner)
     btnOkay->setDefault(true);
     connect(btnOkay, &QPushButton::clicked, this, &frmAbout::btnOkay_Click);
     ApplyFormStyle(this);
+    CentreFrameOnOwnerWhenShown(this, owner);
 }
 
 void frmAbout::btnOkay_Click() {

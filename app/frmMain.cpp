@@ -6,7 +6,9 @@
 #include "job/mMain.h"
 #include "platform/FormLayout.h"
 #include "platform/MessageBox.h"
+#include "platform/OptionGroup.h"
 #include "platform/WindowHandles.h"
+#include "platform/WindowPlacement.h"
 
 #include <QCheckBox>
 #include <QGroupBox>
@@ -66,6 +68,7 @@ void MakeOptions(std::array<QRadioButton*, Count>& options, QWidget* frame, cons
                            geometry[i]);
     }
     options[static_cast<std::size_t>(selected)]->setChecked(true);
+    new OptionGroup({options.begin(), options.end()});
 }
 
 template <std::size_t Count>
@@ -168,7 +171,8 @@ frmMain::frmMain(std::string programFolder)
     btnStart = MakeButton(this, "btnStart", "Start", TwipsRect(5880, 4920, 1035, 315));
     btnExit = MakeButton(this, "btnExit", "Exit", TwipsRect(7020, 4920, 1035, 315));
 
-    // Tab order by the designed tab indexes; labels and frames take no focus.
+    // Tab order by the designed tab indexes; labels and frames take no focus,
+    // and each option group is one stop, at its chosen option.
     std::vector<std::pair<int, QWidget*>> tabs = {
         {2, txtHeight}, {12, txtOutput}, {13, btnBrowse}, {18, hsJPGQuality}, {25, chkNameAbreviate},
         {26, btnStart}, {27, btnExit},   {37, txtTGArea}, {39, btnAbout}};
@@ -189,7 +193,7 @@ frmMain::frmMain(std::string programFolder)
 
     ApplyFormStyle(this);
     txtHeight->setFocus();
-    move(screen()->availableGeometry().center() - rect().center());
+    CentreFrameWhenShown(this, [this] { return screen()->availableGeometry(); });
 }
 
 SkyboxJob frmMain::Job() const {

@@ -3,6 +3,7 @@
 #include "collect/FinishImages.h"
 #include "collect/RenderWatch.h"
 #include "platform/FormLayout.h"
+#include "platform/WindowPlacement.h"
 #include "platform/MessageBox.h"
 
 #include <QLabel>
@@ -49,6 +50,7 @@ frmWaiting::frmWaiting(QWidget* owner, std::string programFolder, std::function<
     connect(btnCancel, &QPushButton::clicked, this, &frmWaiting::btnCancel_Click);
     connect(&tmrMain, &QTimer::timeout, this, &frmWaiting::tmrMain_Timer);
     ApplyFormStyle(this);
+    CentreFrameOnOwnerWhenShown(this, owner);
     Form_Load();
 }
 

@@ -18,6 +18,8 @@
 #include <QRadioButton>
 #include <QScrollBar>
 #include <QStyle>
+#include <QScreen>
+#include <QTest>
 #include <QWindow>
 
 #include <filesystem>
@@ -192,20 +194,96 @@ TEST(MainWindow, OpensWithTheDefaultsAndTheFocusInTheCameraHeight) {
     EXPECT_TRUE(changed.NameAbreviate);
 }
 
-TEST(MainWindow, TabVisitsTheControlsInTheirDesignedOrder) {
+QString FocusName() {
+    const QWidget* focus = QApplication::focusWidget();
+    return focus != nullptr ? focus->objectName() : QStringLiteral("(none)");
+}
+
+// Presses a key on whatever has the focus, as a user does, `times` times;
+// the names of the controls the focus was in before each press, and after the last.
+QString Press(Qt::Key key, int times, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+    QStringList visited{FocusName()};
+    for (int i = 0; i < times; ++i) {
+        QTest::keyClick(QApplication::focusWidget(), key, modifiers);
+        visited << FocusName();
+    }
+    return visited.join(u' ');
+}
+
+// Tab stops once in each option group, at its chosen option; the arrow keys
+// move the choice round the group, and the next Tab enters it there.
+TEST(MainWindow, TabStopsAtTheChosenOptionOfEachGroupAndArrowsMoveTheChoice) {
     ProgramFolder program;
     frmMain window(program.Path());
-    QStringList order;
-    QWidget* control = window.txtHeight;
-    do {
-        if (control->focusPolicy() & Qt::TabFocus) order << control->objectName();
-        control = control->nextInFocusChain();
-    } while (control != window.txtHeight);
-    EXPECT_EQ(order.join(u' ').toStdString(),
+    window.show();
+    QApplication::setActiveWindow(&window);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+    ASSERT_EQ(FocusName(), "txtHeight");
+
+    EXPECT_EQ(Press(Qt::Key_Tab, 18).toStdString(),
               "txtHeight chkRender(0) chkRender(1) chkRender(2) chkRender(3) chkRender(4) chkRender(5) txtOutput "
-              "btnBrowse optConvert(0) optConvert(1) optConvert(2) hsJPGQuality optNameScheme(0) optNameScheme(1) "
-              "optNameScheme(2) chkNameAbreviate btnStart btnExit optTGSize(0) optTGSize(1) optTGSize(2) "
-              "optTGSize(3) optTGSize(4) optTGSize(5) txtTGArea btnAbout");
+              "btnBrowse optConvert(2) hsJPGQuality optNameScheme(1) chkNameAbreviate btnStart btnExit optTGSize(1) "
+              "txtTGArea btnAbout txtHeight");
+
+    const struct {
+        Qt::Key key;
+        const char* chosen;
+    } arrows[] = {{Qt::Key_Down, "optConvert(0)"}, {Qt::Key_Right, "optConvert(1)"}, {Qt::Key_Up, "optConvert(0)"},
+                  {Qt::Key_Left, "optConvert(2)"}, {Qt::Key_Left, "optConvert(1)"}};
+    window.optConvert[2]->setFocus(Qt::TabFocusReason);
+    for (const auto& arrow : arrows) {
+        QTest::keyClick(QApplication::focusWidget(), arrow.key);
+        EXPECT_EQ(FocusName().toStdString(), arrow.chosen);
+        EXPECT_TRUE(qobject_cast<QRadioButton*>(QApplication::focusWidget())->isChecked()) << arrow.chosen;
+    }
+    EXPECT_EQ(window.Job().Convert, 1);
+    window.optTGSize[1]->setFocus(Qt::TabFocusReason);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Left);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Left);  // round to the last
+    EXPECT_EQ(window.Job().TGSize, 5);
+
+    window.txtHeight->setFocus(Qt::TabFocusReason);
+    EXPECT_EQ(Press(Qt::Key_Tab, 18, Qt::ShiftModifier).toStdString(),
+              "txtHeight btnAbout txtTGArea optTGSize(5) btnExit btnStart chkNameAbreviate optNameScheme(1) "
+              "hsJPGQuality optConvert(1) btnBrowse txtOutput chkRender(5) chkRender(4) chkRender(3) chkRender(2) "
+              "chkRender(1) chkRender(0) txtHeight");
+}
+
+// Whether the window's frame comes to be centred on `centre`; under a window
+// manager the frame arrives a little after the window is shown.
+// On an X screen, a window manager's frame is waited for first.
+bool FrameComesToBeCentredOn(const QWidget* window, const std::function<QPoint()>& centre) {
+    if (QGuiApplication::platformName() == QLatin1String("xcb")) {
+        QTest::qWaitFor([&] { return !window->windowHandle()->frameMargins().isNull(); }, 3000);
+    }
+    return QTest::qWaitFor([&] { return (window->frameGeometry().center() - centre()).manhattanLength() <= 1; }, 3000);
+}
+
+std::string Where(const QWidget* window) {
+    const QRect frame = window->frameGeometry();
+    return std::to_string(frame.center().x()) + "," + std::to_string(frame.center().y());
+}
+
+// The frame's centre on the screen's centre, and each dialog's on its owner's.
+TEST(MainWindow, OpensCentredOnTheScreenAndItsDialogsOnIt) {
+    ProgramFolder program;
+    frmMain window(program.Path());
+    window.show();
+    const auto screenCentre = [&] { return window.screen()->availableGeometry().center(); };
+    EXPECT_TRUE(FrameComesToBeCentredOn(&window, screenCentre)) << Where(&window);
+
+    window.setGeometry(window.geometry().translated(-37, 23));  // wherever the user put it
+    const auto ownerCentre = [&] { return window.frameGeometry().center(); };
+    WhenModalOpens<frmAbout>([&](frmAbout* about) {
+        EXPECT_TRUE(FrameComesToBeCentredOn(about, ownerCentre)) << Where(about) << " over " << Where(&window);
+        about->btnOkay->click();
+    });
+    window.btnAbout->click();
+    WhenModalOpens<frmWaiting>([&](frmWaiting* waiting) {
+        EXPECT_TRUE(FrameComesToBeCentredOn(waiting, ownerCentre)) << Where(waiting) << " over " << Where(&window);
+        waiting->btnCancel_Click();
+    });
+    window.btnStart->click();
 }
 
 TEST(MainWindow, TheQualityNumberFollowsTheBarAndItsThumb) {
