@@ -43,8 +43,9 @@ bench: build
 	@cd $(BUILD_DIR) && ./bench/vantorix_bench $(BENCH_ARGS)
 
 # Every fuzz target for FUZZ_SECONDS, each growing its own corpus from the
-# committed seeds. An input that crashes or hangs a target is written into
-# fuzz/regressions/<target>/, which `make test` replays.
+# committed seeds. An input that crashes or hangs a target, or makes it ask
+# for more than 64 MB at once, is written into fuzz/regressions/<target>/,
+# which `make test` replays.
 fuzz: packages
 	@sh tools/install-packages debian-packages-fuzz.txt
 	@cmake -S . -B $(FUZZ_DIR) -G Ninja -DCMAKE_CXX_COMPILER=clang++ -DVANTORIX_FUZZ=ON -DBUILD_TESTING=OFF \
@@ -54,7 +55,7 @@ fuzz: packages
 	  target=$${program##*/fuzz_}; \
 	  mkdir -p $(FUZZ_DIR)/corpus/$$target fuzz/regressions/$$target; \
 	  echo "fuzz: $$target for $(FUZZ_SECONDS) s"; \
-	  QT_QPA_PLATFORM=offscreen $$program -max_total_time=$(FUZZ_SECONDS) -timeout=10 -rss_limit_mb=4096 \
+	  QT_QPA_PLATFORM=offscreen $$program -max_total_time=$(FUZZ_SECONDS) -timeout=10 -rss_limit_mb=4096 -malloc_limit_mb=64 \
 	    -artifact_prefix=fuzz/regressions/$$target/ $(FUZZ_DIR)/corpus/$$target fuzz/seeds/$$target || exit 1; \
 	done
 
