@@ -1,6 +1,7 @@
 #include "job/mMain.h"
 
 #include "job/ReadNumber.h"
+#include "platform/AnsiCodePage.h"
 #include "platform/FileSystem.h"
 #include "platform/ReplacementFile.h"
 #include "vantorix/version.h"
@@ -179,8 +180,22 @@ std::string ComposeSkyboxScript(const SkyboxJob& job, const std::string& program
     return script.Take();
 }
 
+std::string ScriptInCodePage(const std::string& script, const std::string& programFolder, ansi::CodePage codePage) {
+    try {
+        return ansi::ToCodePage(script, codePage);
+    } catch (const ansi::UnrepresentableCharacter& error) {
+        // Only the folder's path is not the program's own, ASCII text.
+        throw SkyboxJobError("The program's folder \"" + programFolder + "\" holds the character \"" +
+                             error.Character() + "\", which Terragen cannot read: it reads scripts in the code page " +
+                             ansi::CodePageText(codePage) +
+                             " of this system's language, which has no such character. Move Vantorix to a folder "
+                             "whose path has only characters of that code page, and press Start again.");
+    }
+}
+
 void WriteSkyboxScript(const SkyboxJob& job, const std::string& programFolder) {
-    const std::string text = ComposeSkyboxScript(job, programFolder);
+    const std::string text = ScriptInCodePage(ComposeSkyboxScript(job, programFolder), programFolder,
+                                              ansi::SystemCodePage());
     CreateFolderPath(RenderFolder(programFolder));
     ReplacementFile script(ScriptPath(programFolder));
     script.Write(text);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "job/SkyboxJob.h"
+#include "platform/AnsiCodePage.h"
 
 #include <string>
 
@@ -36,8 +37,14 @@ SkyboxScriptNumbers ComputeScriptNumbers(const SkyboxJob& job);
 // The whole script text, CRLF line ends. Throws SkyboxJobError.
 std::string ComposeSkyboxScript(const SkyboxJob& job, const std::string& programFolder);
 
-// Writes the script into the render folder, making the folder if needed.
-// Every number is computed first: a SkyboxJobError leaves the disk as it was.
+// The script text in the given code page, the one Terragen reads it in.
+// Throws SkyboxJobError, naming the character, the folder and the code page,
+// when the program folder's path has a character the code page lacks.
+std::string ScriptInCodePage(const std::string& script, const std::string& programFolder, ansi::CodePage codePage);
+
+// Writes the script into the render folder, in the system's code page,
+// making the folder if needed. Every number and character is converted
+// first: a SkyboxJobError leaves the disk as it was.
 // The script is replaced whole or not at all; a file the system refuses
 // throws FileError naming the script.
 void WriteSkyboxScript(const SkyboxJob& job, const std::string& programFolder);

@@ -254,7 +254,8 @@ TEST(MainWindow, TabStopsAtTheChosenOptionOfEachGroupAndArrowsMoveTheChoice) {
 // On an X screen, a window manager's frame is waited for first.
 bool FrameComesToBeCentredOn(const QWidget* window, const std::function<QPoint()>& centre) {
     if (QGuiApplication::platformName() == QLatin1String("xcb")) {
-        QTest::qWaitFor([&] { return !window->windowHandle()->frameMargins().isNull(); }, 3000);
+        [[maybe_unused]] const bool framed =
+            QTest::qWaitFor([&] { return !window->windowHandle()->frameMargins().isNull(); }, 3000);
     }
     return QTest::qWaitFor([&] { return (window->frameGeometry().center() - centre()).manhattanLength() <= 1; }, 3000);
 }
@@ -325,6 +326,24 @@ TEST(MainWindow, StartWithAnAreaOfZeroSaysWhyAndOpensNoWaitingWindow) {
 
 // Start, the stand-in renderer on the script Start wrote, and the waiting
 // window's own one-second timer: six JPEG faces and the completion message.
+// Terragen reads the script in the code page of the user's language: a
+// folder it could not read stops Start, with what to do about it.
+TEST(MainWindow, StartInAFolderTheCodePageCannotHoldSaysWhyAndWritesNoScript) {
+    ::setenv("LC_ALL", "C.UTF-8", 1);  // Windows-1252
+    ProgramFolder outer;
+    const std::string program = outer.Path() + "/\xE7\xA9\xBA";  // sky, which Windows-1252 lacks
+    fs::create_directories(program);
+    MessageCatcher messages;
+    frmMain window(program);
+    window.show();
+    window.btnStart->click();  // a waiting window would hold the test here
+    ASSERT_EQ(messages.shown.size(), 1u);
+    EXPECT_EQ(messages.shown[0].caption, "Skybox Script Not Written");
+    EXPECT_NE(messages.shown[0].text.find("\"\xE7\xA9\xBA\""), std::string::npos) << messages.shown[0].text;
+    EXPECT_NE(messages.shown[0].text.find("Windows-1252"), std::string::npos) << messages.shown[0].text;
+    EXPECT_FALSE(fs::exists(RenderFolder(program)));
+}
+
 TEST(MainWindow, StartWritesTheScriptAndWaitsModallyUntilTheFacesAreFinished) {
     ProgramFolder program;
     MessageCatcher messages;

@@ -129,6 +129,43 @@ TEST(WriteSkyboxScript, ARenderFolderThatRefusesNewFilesHasTheScriptWrittenInPla
     EXPECT_EQ(FolderListing(temp / "without/Vantorix"), "");
 }
 
+// The script is read by Terragen in its code page: the folder's letters
+// become that code page's bytes, and a letter it lacks stops Start.
+TEST(WriteSkyboxScript, WritesTheFolderInTheCodePageOfTheUsersLanguage) {
+    TempFolder temp;
+    const struct {
+        const char* locale;
+        std::string folder, bytes;
+    } cases[] = {
+        {"C", "Sky \xC3\xA9 \xC3\xBC", "Sky \xE9 \xFC"},
+        {"de_DE.UTF-8", "Sky \xC3\xA9", "Sky \xE9"},
+        {"ru_RU.UTF-8", "\xD0\x96", "\xC6"},
+        {"eo.UTF-8", "\xC3\xA9", "\xE9"},  // a language Wine does not list: 1252
+    };
+    for (const auto& [locale, folder, bytes] : cases) {
+        ::setenv("LC_ALL", locale, 1);
+        const std::string program = temp / folder;
+        WriteSkyboxScript(SkyboxJob{}, program);
+        const std::string script = ReadFileBytes(program + "/Vantorix/Vantorix.tgs");
+        EXPECT_NE(script.find("InitAnim \"" + temp.Path() + "/" + bytes + "/Vantorix/Vantorix_\", 1\r\n"),
+                  std::string::npos)
+            << locale;
+    }
+    ::setenv("LC_ALL", "C", 1);
+    const std::string program = temp / "\xE7\xA9\xBA";  // sky, which Windows-1252 lacks
+    try {
+        WriteSkyboxScript(SkyboxJob{}, program);
+        FAIL() << "a script was written that Terragen would misread";
+    } catch (const SkyboxJobError& error) {
+        const std::string text = error.what();
+        for (const std::string& named : {"\"" + program + "\"", std::string("\"\xE7\xA9\xBA\""),
+                                         std::string("Windows-1252"), std::string("Move Vantorix")}) {
+            EXPECT_NE(text.find(named), std::string::npos) << named << " in " << text;
+        }
+    }
+    EXPECT_FALSE(fs::exists(program)) << "nothing is made";
+}
+
 TEST(CreateFolderPath, MakesEachMissingLevelAndLeavesExistingOnesAlone) {
     TempFolder temp;
     fs::create_directories(temp / "kept");
