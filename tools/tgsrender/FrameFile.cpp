@@ -1,10 +1,8 @@
 #include "tools/tgsrender/FrameFile.h"
 
-#include <fcntl.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 #include <stdexcept>
 #include <thread>
@@ -41,25 +39,22 @@ void WriteFrameFile(const std::string& path, int width, int height, const std::v
     PutLittle(file, 42, 2835, 4);
     file.insert(file.end(), pixels.begin(), pixels.end());
 
-    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
-    if (fd < 0) Fail(path, errno);
+    // Standard C streams in binary mode, so that the Windows build writes the same bytes.
+    std::FILE* frame = std::fopen(path.c_str(), "wb");
+    if (frame == nullptr) Fail(path, errno);
     const int pieces = std::max(writing.Pieces, 1);
     const std::size_t pieceSize = (file.size() + pieces - 1) / pieces;
     for (std::size_t at = 0; at < file.size();) {
         const std::size_t end = std::min(file.size(), at + pieceSize);
-        while (at < end) {
-            const ssize_t written = ::write(fd, file.data() + at, end - at);
-            if (written < 0 && errno == EINTR) continue;
-            if (written < 0) {
-                const int error = errno;
-                ::close(fd);
-                Fail(path, error);
-            }
-            at += static_cast<std::size_t>(written);
+        if (std::fwrite(file.data() + at, 1, end - at, frame) != end - at || std::fflush(frame) != 0) {
+            const int error = errno;
+            std::fclose(frame);
+            Fail(path, error);
         }
+        at = end;
         if (at < file.size()) std::this_thread::sleep_for(writing.PiecePause);
     }
-    if (::close(fd) != 0) Fail(path, errno);
+    if (std::fclose(frame) != 0) Fail(path, errno);
 }
 
 }  // namespace vantorix::tgs

@@ -3,7 +3,11 @@
 #include "tools/tgsrender/FrameFile.h"
 #include "tools/tgsrender/SkyScene.h"
 #include "tools/tgsrender/TerragenScript.h"
+#ifndef _WIN32
+#include "platform/AnsiCodePage.h"
+#endif
 
+#include <cerrno>
 #include <charconv>
 #include <chrono>
 #include <cstdio>
@@ -76,10 +80,21 @@ int main(int argc, char** argv) {
         std::cerr << "tgsrender: cannot read \"" << scriptPath << "\": " << std::strerror(errno) << "\n";
         return 1;
     }
+    std::string script = text.str();
+#ifndef _WIN32
+    // Terragen reads the script in the Windows code page of the user's
+    // language, and Wine hands the names in it to Linux as UTF-8.
+    try {
+        script = vantorix::ansi::FromCodePage(script, vantorix::ansi::SystemCodePage());
+    } catch (const std::invalid_argument& error) {
+        std::cerr << "tgsrender: " << scriptPath << ": " << error.what() << "\n";
+        return 1;
+    }
+#endif
     const SkyScene scene{static_cast<double>(terrain)};
     const FrameWriting writing{pieces, std::chrono::milliseconds(piecePause)};
     try {
-        RunTerragenScript(text.str(), [&](const std::string& frameName, const Camera& camera) {
+        RunTerragenScript(script, [&](const std::string& frameName, const Camera& camera) {
             WriteFrameFile(frameName, size, size, RenderFrame(scene, camera, size, size), writing);
             std::cout << "Rendered " << frameName << std::endl;
             std::this_thread::sleep_for(std::chrono::milliseconds(framePause));
