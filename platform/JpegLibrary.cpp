@@ -23,6 +23,9 @@ struct Binding {
     decltype(&::tjDestroy) Destroy = nullptr;
     decltype(&::tjFree) Free = nullptr;
     decltype(&::tjGetErrorStr2) GetErrorStr2 = nullptr;
+    decltype(&::tjInitDecompress) InitDecompress = nullptr;
+    decltype(&::tjDecompressHeader3) DecompressHeader3 = nullptr;
+    decltype(&::tjDecompress2) Decompress2 = nullptr;
 };
 
 constexpr const char* TurboJpegLibrary = "libturbojpeg.so.0";
@@ -56,6 +59,9 @@ const Binding& Bound() {
     Resolve(library, "tjDestroy", found.Destroy);
     Resolve(library, "tjFree", found.Free);
     Resolve(library, "tjGetErrorStr2", found.GetErrorStr2);
+    Resolve(library, "tjInitDecompress", found.InitDecompress);
+    Resolve(library, "tjDecompressHeader3", found.DecompressHeader3);
+    Resolve(library, "tjDecompress2", found.Decompress2);
     binding = found;
     bound = true;
     return binding;
@@ -144,6 +150,61 @@ int ijlFree(JPEG_CORE_PROPERTIES* jcprops) {
     binding.Destroy(jcprops->encoder);
     jcprops->encoder = nullptr;
     return IJL_OK;
+}
+
+namespace {
+
+// One TurboJPEG handle, destroyed however the call ends.
+class Handle {
+public:
+    Handle(const Binding& library, tjhandle handle) : library_(library), handle_(handle) {
+        if (handle_ == nullptr) throw std::runtime_error("The JPEG library could not be set up.");
+    }
+    ~Handle() { library_.Destroy(handle_); }
+    Handle(const Handle&) = delete;
+    Handle& operator=(const Handle&) = delete;
+    tjhandle Get() const { return handle_; }
+    std::string Error() const { return library_.GetErrorStr2(handle_); }
+
+private:
+    const Binding& library_;
+    tjhandle handle_;
+};
+
+}  // namespace
+
+DecodedJpeg DecodeJpeg(const std::vector<std::uint8_t>& file) {
+    const Binding& library = Bound();
+    const Handle decoder(library, library.InitDecompress());
+    int width = 0, height = 0, subsampling = 0, colourspace = 0;
+    if (file.size() > ULONG_MAX ||
+        library.DecompressHeader3(decoder.Get(), file.data(), static_cast<unsigned long>(file.size()), &width,
+                                  &height, &subsampling, &colourspace) != 0) {
+        throw std::runtime_error("it is no JPEG picture (" + decoder.Error() + ")");
+    }
+    // The header's size is checked before anything is allocated for it.
+    if (width <= 0 || height <= 0 || static_cast<long long>(width) * height > (1LL << 30) / 3) {
+        throw std::runtime_error("its picture of " + std::to_string(width) + " x " + std::to_string(height) +
+                                 " pixels is larger than a skybox face can be");
+    }
+    DecodedJpeg picture{width, height, std::vector<std::uint8_t>(static_cast<std::size_t>(width) * height * 3)};
+    if (library.Decompress2(decoder.Get(), file.data(), static_cast<unsigned long>(file.size()), picture.Rgb.data(),
+                            width, width * 3, height, TJPF_RGB, TJFLAG_ACCURATEDCT) != 0) {
+        throw std::runtime_error("its picture cannot be decoded (" + decoder.Error() + ")");
+    }
+    return picture;
+}
+
+std::vector<std::uint8_t> EncodeJpeg(const std::uint8_t* rgb, int width, int height, int quality) {
+    const Binding& library = Bound();
+    const Handle encoder(library, library.InitCompress());
+    unsigned char* encoded = nullptr;
+    unsigned long encodedSize = 0;
+    const int result = library.Compress2(encoder.Get(), rgb, width, width * 3, height, TJPF_RGB, &encoded,
+                                         &encodedSize, TJSAMP_420, std::clamp(quality, 1, 100), TJFLAG_ACCURATEDCT);
+    const std::unique_ptr<unsigned char, decltype(library.Free)> owned(encoded, library.Free);
+    if (result != 0) throw std::runtime_error("the JPEG encoder failed: " + encoder.Error());
+    return {encoded, encoded + encodedSize};
 }
 
 std::string ijlLastErrorText() {

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <vector>
 
 // A JPEG encoder with the shape of a classic Windows JPEG library: one
 // properties record, set up by ijlInit, filled by the caller, written by
@@ -64,6 +65,23 @@ int ijlFree(JPEG_CORE_PROPERTIES* jcprops);
 // Why the last ijlWrite of this thread failed, as a sentence fragment
 // ("No space left on device"); empty after a success.
 std::string ijlLastErrorText();
+
+// A picture decoded from a JPEG file's bytes: red, green, blue bytes per
+// pixel, rows from the top, no padding.
+struct DecodedJpeg {
+    int Width = 0;
+    int Height = 0;
+    std::vector<std::uint8_t> Rgb;
+};
+
+// Decodes a whole JPEG file with the same library ijlInit binds. Throws
+// std::runtime_error with the library's reason when the bytes are no JPEG
+// picture it can read, and when the library cannot be loaded.
+DecodedJpeg DecodeJpeg(const std::vector<std::uint8_t>& file);
+
+// Encodes rows of red, green, blue bytes from the top (4:2:0, accurate DCT)
+// into the bytes of a JPEG file; quality 1 to 100. Throws std::runtime_error.
+std::vector<std::uint8_t> EncodeJpeg(const std::uint8_t* rgb, int width, int height, int quality);
 
 // Test seams: the library to bind from now on (empty: libjpeg-turbo's), and
 // a function shown every record ijlWrite is given (empty: none).

@@ -1,0 +1,54 @@
+#pragma once
+
+#include "export/CubeMapFaces.h"
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+// DDS cube maps, uncompressed 32-bit, in the classic layout:
+//
+//   "DDS "            4 bytes
+//   DdsHeader         124 bytes, little-endian 32-bit fields (below)
+//   faces             +X, -X, +Y, -Y, +Z, -Z; each its main image, then its
+//                     mip-map levels (each half the size before, down to 1 x 1)
+//   image             rows from the top; each pixel blue, green, red, alpha (255)
+//
+// Flags: DDSD_CAPS | DDSD_HEIGHT | DDSD_WIDTH | DDSD_PIXELFORMAT | DDSD_PITCH
+// (pitch = width x 4), and DDSD_MIPMAPCOUNT with mip-maps. Pixel format:
+// DDPF_RGB | DDPF_ALPHAPIXELS, 32 bits, masks 0x00FF0000 red, 0x0000FF00
+// green, 0x000000FF blue, 0xFF000000 alpha. Caps: DDSCAPS_TEXTURE |
+// DDSCAPS_COMPLEX, and DDSCAPS_MIPMAP with mip-maps; caps2: DDSCAPS2_CUBEMAP
+// with all six face bits.
+namespace vantorix::cube {
+
+struct DdsPixelFormat {
+    std::uint32_t Size, Flags, FourCC, RgbBitCount, RedMask, GreenMask, BlueMask, AlphaMask;
+};
+static_assert(sizeof(DdsPixelFormat) == 32);
+
+struct DdsHeader {
+    std::uint32_t Size, Flags, Height, Width, PitchOrLinearSize, Depth, MipMapCount;
+    std::uint32_t Reserved1[11];
+    DdsPixelFormat PixelFormat;
+    std::uint32_t Caps, Caps2, Caps3, Caps4, Reserved2;
+};
+static_assert(sizeof(DdsHeader) == 124);
+
+inline constexpr std::uint32_t DDSD_CAPS = 0x1, DDSD_HEIGHT = 0x2, DDSD_WIDTH = 0x4, DDSD_PITCH = 0x8,
+                               DDSD_PIXELFORMAT = 0x1000, DDSD_MIPMAPCOUNT = 0x20000;
+inline constexpr std::uint32_t DDPF_ALPHAPIXELS = 0x1, DDPF_RGB = 0x40;
+inline constexpr std::uint32_t DDSCAPS_COMPLEX = 0x8, DDSCAPS_TEXTURE = 0x1000, DDSCAPS_MIPMAP = 0x400000;
+inline constexpr std::uint32_t DDSCAPS2_CUBEMAP = 0x200, DDSCAPS2_CUBEMAP_ALLFACES = 0xFC00;
+
+// The header of a cube map with faces `size` wide, with or without mip-maps.
+DdsHeader CubeMapHeader(int size, bool mipMaps);
+
+// The mip-map chain of a face below it: each level box-filtered from the one
+// before, half its size (rounded down, at least 1), down to 1 x 1.
+std::vector<RgbImage> MipMapChain(const RgbImage& face);
+
+// Writes the cube map as a DDS file through the replacing writer.
+void WriteDdsCubeMap(const std::string& path, const CubeMap& map, bool mipMaps);
+
+}  // namespace vantorix::cube

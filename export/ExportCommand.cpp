@@ -1,0 +1,166 @@
+#include "export/ExportCommand.h"
+
+#include "export/CubeFaces.h"
+#include "export/CubeMapFaces.h"
+#include "export/DdsFile.h"
+#include "export/FaceSet.h"
+#include "export/ImageFile.h"
+#include "export/Panorama.h"
+
+#include <charconv>
+#include <filesystem>
+#include <ostream>
+#include <stdexcept>
+
+namespace vantorix::cube {
+
+const char* const ExportUsage =
+    "usage: vantorix-export [options] PREFIX\n"
+    "       vantorix-export [options] --faces NORTH SOUTH EAST WEST UP DOWN\n"
+    "Turns the six faces of a finished Vantorix run into what engines and 3D tools load.\n"
+    "PREFIX is the run's output prefix: its faces are found under every name scheme\n"
+    "and as .bmp, .tga or .jpg. Pictures are written in the kind their extension names:\n"
+    ".png, .jpg, .tga or .bmp.\n"
+    "  --equirect FILE    an equirectangular panorama (the middle column looks north)\n"
+    "  --width N          its width, an even number (default: four times the face size)\n"
+    "  --dds FILE         a DDS cube map, 32-bit BGRA, faces +X -X +Y -Y +Z -Z\n"
+    "  --mipmaps          with a box-filtered mip-map chain down to 1 x 1\n"
+    "  --faces-gl PREFIX  six pictures PREFIX_px, _nx, _py, _ny, _pz, _nz\n"
+    "  --cross FILE       a horizontal cross, 4 x 3 faces\n"
+    "  --vcross FILE      a vertical cross, 3 x 4 faces\n"
+    "  --strip FILE       a strip of 6 x 1 faces, +X -X +Y -Y +Z -Z\n"
+    "  --threads N        threads for the panorama (default: one per core)\n";
+
+namespace {
+
+int WholeNumber(const std::string& option, const std::string& text, int low, int high) {
+    int value = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (error != std::errc() || end != text.data() + text.size() || value < low || value > high) {
+        throw std::invalid_argument(option + " takes a whole number from " + std::to_string(low) + " to " +
+                                    std::to_string(high) + ", not \"" + text + "\".");
+    }
+    return value;
+}
+
+void NeedPictureName(const std::string& option, const std::string& path) {
+    if (!IsImageFileName(path)) {
+        throw std::invalid_argument(option + " \"" + path + "\": end the name in .png, .jpg, .tga or .bmp.");
+    }
+}
+
+// Makes the folders an output goes into, as the finisher does for its faces.
+void MakeFolderFor(const std::string& path) {
+    const std::filesystem::path folder = std::filesystem::path(path).parent_path();
+    std::error_code ignored;  // a folder that cannot be made shows in the write's own error
+    if (!folder.empty()) std::filesystem::create_directories(folder, ignored);
+}
+
+}  // namespace
+
+std::optional<ExportOptions> ParseExportArguments(const std::vector<std::string>& arguments) {
+    ExportOptions options;
+    for (std::size_t i = 0; i < arguments.size(); ++i) {
+        const std::string& argument = arguments[i];
+        const auto value = [&]() -> const std::string& {
+            if (i + 1 >= arguments.size()) throw std::invalid_argument(argument + " needs a value.");
+            return arguments[++i];
+        };
+        if (argument == "--help" || argument == "-h") return std::nullopt;
+        if (argument == "--equirect") options.Equirect = value();
+        else if (argument == "--width") options.EquirectWidth = WholeNumber(argument, value(), 2, 65536);
+        else if (argument == "--dds") options.Dds = value();
+        else if (argument == "--mipmaps") options.MipMaps = true;
+        else if (argument == "--faces-gl") options.FacesGl = value();
+        else if (argument == "--cross") options.Cross = value();
+        else if (argument == "--vcross") options.VerticalCross = value();
+        else if (argument == "--strip") options.Strip = value();
+        else if (argument == "--threads") options.Threads = WholeNumber(argument, value(), 1, 256);
+        else if (argument == "--faces") {
+            for (int face = 0; face < 6; ++face) options.FaceFiles.push_back(value());
+        } else if (argument.rfind("--", 0) == 0) {
+            throw std::invalid_argument("There is no option " + argument + ".");
+        } else if (options.Prefix.empty()) {
+            options.Prefix = argument;
+        } else {
+            throw std::invalid_argument("One prefix only: \"" + options.Prefix + "\" and \"" + argument + "\".");
+        }
+    }
+    if (options.Prefix.empty() == options.FaceFiles.empty()) {
+        throw std::invalid_argument("Give the run's output prefix, or six faces with --faces, not both.");
+    }
+    if (options.Equirect.empty() && options.Dds.empty() && options.FacesGl.empty() && options.Cross.empty() &&
+        options.VerticalCross.empty() && options.Strip.empty()) {
+        throw std::invalid_argument("Nothing to write: ask for --equirect, --dds, --faces-gl, --cross, --vcross or --strip.");
+    }
+    if (options.EquirectWidth % 2 != 0) throw std::invalid_argument("--width takes an even number.");
+    for (const auto& [option, path] : {std::pair{"--equirect", options.Equirect}, {"--cross", options.Cross},
+                                       {"--vcross", options.VerticalCross}, {"--strip", options.Strip}}) {
+        if (!path.empty()) NeedPictureName(option, path);
+    }
+    return options;
+}
+
+std::vector<std::string> CubeMapFaceFiles(const std::string& prefix) {
+    std::string stem = prefix, extension = ".png";
+    if (IsImageFileName(prefix)) {
+        const auto dot = prefix.rfind('.');
+        stem = prefix.substr(0, dot);
+        extension = prefix.substr(dot);
+    }
+    std::vector<std::string> files;
+    for (const char* name : CubeMapFaceNames) files.push_back(stem + "_" + name + extension);
+    return files;
+}
+
+void RunExport(const ExportOptions& options, std::ostream& report, std::ostream* progress) {
+    FaceSet set;
+    if (options.FaceFiles.empty()) {
+        set = FindFaceSet(options.Prefix, std::filesystem::current_path().string());
+    } else {
+        set.Description = "the six files given";
+        std::copy(options.FaceFiles.begin(), options.FaceFiles.end(), set.Files.begin());
+    }
+    report << "Faces: " << set.Description << ", from \"" << set.Files[0] << "\" on" << std::endl;
+    const CubeFaces faces(LoadFaces(set));
+
+    if (!options.Equirect.empty()) {
+        const int width = options.EquirectWidth > 0 ? options.EquirectWidth : 4 * faces.Size();
+        Progress shown;
+        if (progress != nullptr) {
+            shown = [progress](double done) {
+                *progress << "\rPanorama: " << static_cast<int>(done * 100) << " %" << std::flush;
+            };
+        }
+        const RgbImage panorama = EquirectangularPanorama(faces, width, options.Threads, shown);
+        if (progress != nullptr) *progress << std::endl;
+        MakeFolderFor(options.Equirect);
+        WriteImageFile(options.Equirect, panorama);
+        report << "Wrote \"" << options.Equirect << "\", " << panorama.Width << " x " << panorama.Height << std::endl;
+    }
+    if (options.Dds.empty() && options.FacesGl.empty() && options.Cross.empty() && options.VerticalCross.empty() &&
+        options.Strip.empty()) {
+        return;
+    }
+    const CubeMap map = MakeCubeMap(faces);
+    if (!options.Dds.empty()) {
+        MakeFolderFor(options.Dds);
+        WriteDdsCubeMap(options.Dds, map, options.MipMaps);
+        report << "Wrote \"" << options.Dds << "\"" << std::endl;
+    }
+    if (!options.FacesGl.empty()) {
+        const std::vector<std::string> files = CubeMapFaceFiles(options.FacesGl);
+        MakeFolderFor(files.front());
+        for (std::size_t face = 0; face < files.size(); ++face) WriteImageFile(files[face], map[face]);
+        report << "Wrote \"" << files.front() << "\" to \"" << files.back() << "\"" << std::endl;
+    }
+    for (const auto& [path, layout] : {std::pair{options.Cross, &HorizontalCross},
+                                       {options.VerticalCross, &VerticalCross}, {options.Strip, &Strip}}) {
+        if (path.empty()) continue;
+        MakeFolderFor(path);
+        WriteImageFile(path, layout(map));
+        report << "Wrote \"" << path << "\"" << std::endl;
+    }
+}
+
+}  // namespace vantorix::cube

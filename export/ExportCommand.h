@@ -1,0 +1,39 @@
+#pragma once
+
+#include <iosfwd>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace vantorix::cube {
+
+// What one run of vantorix-export is asked to do.
+struct ExportOptions {
+    std::string Prefix;                    // the run's output prefix, or
+    std::vector<std::string> FaceFiles;    // six files, North, South, East, West, Up, Down
+    std::string Equirect;                  // an equirectangular panorama
+    int EquirectWidth = 0;                 // 0: four times the face size
+    std::string Dds;                       // a DDS cube map
+    bool MipMaps = false;
+    std::string FacesGl;                   // six files PREFIX_px ... PREFIX_nz
+    std::string Cross, VerticalCross, Strip;
+    int Threads = 0;                       // 0: one per core
+};
+
+// Reads the command line; throws std::invalid_argument saying what is wrong.
+// Empty when help was asked for.
+std::optional<ExportOptions> ParseExportArguments(const std::vector<std::string>& arguments);
+
+extern const char* const ExportUsage;
+
+// The files --faces-gl writes for a prefix: PREFIX_px to PREFIX_nz, with the
+// prefix's picture extension, or .png when it has none.
+std::vector<std::string> CubeMapFaceFiles(const std::string& prefix);
+
+// Loads the faces and writes every output asked for; says which faces it
+// read on `report`, and how far a panorama has come on `progress` when given.
+// Throws ExportError, FileError or std::invalid_argument; writes nothing
+// before every face has loaded.
+void RunExport(const ExportOptions& options, std::ostream& report, std::ostream* progress);
+
+}  // namespace vantorix::cube

@@ -1,0 +1,161 @@
+#include "export/FaceSet.h"
+
+#include "collect/FaceFileNames.h"
+#include "imaging/mPictureLoader.h"
+#include "job/SkyboxJob.h"
+#include "platform/JpegLibrary.h"
+
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <cstring>
+#include <fstream>
+#include <iterator>
+#include <vector>
+
+namespace vantorix::cube {
+
+namespace {
+
+struct NameScheme {
+    int Scheme;
+    bool Abbreviate;
+    const char* Description;
+};
+constexpr NameScheme Schemes[] = {
+    {0, false, "As-Is numbers"},
+    {1, false, "Compass names"},
+    {1, true, "Compass names, abbreviated"},
+    {2, false, "Direction names"},
+    {2, true, "Direction names, abbreviated"},
+};
+
+bool IsFile(const std::string& path) {
+    struct stat status {};
+    return ::stat(path.c_str(), &status) == 0 && S_ISREG(status.st_mode);
+}
+
+std::string LoadFailure(std::int16_t status) {
+    switch (status) {
+        case PictureStatus::TGADepthBelow24: return "it is a TGA picture of fewer than 24 bits";
+        case PictureStatus::TGANotTrueColour: return "it is a TGA picture that is not true colour";
+        case PictureStatus::TGADepthUnsupported: return "it is a TGA picture of neither 24 nor 32 bits";
+        case PictureStatus::NoBitmap: return "there is no memory for its picture, or it has no picture";
+        case PictureStatus::NotFound: return "it was not found";
+        default: return "it could not be loaded (status " + std::to_string(status) + ")";
+    }
+}
+
+RgbImage LoadJpeg(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::vector<std::uint8_t> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    if (!in.eof() && in.fail()) throw ExportError("Cannot read \"" + path + "\": " + std::strerror(errno) + ".");
+    try {
+        ijl::DecodedJpeg decoded = ijl::DecodeJpeg(bytes);
+        RgbImage image;
+        image.Width = decoded.Width;
+        image.Height = decoded.Height;
+        image.Pixels = std::move(decoded.Rgb);
+        return image;
+    } catch (const std::runtime_error& error) {
+        throw ExportError("Cannot load \"" + path + "\": " + error.what() + ".");
+    }
+}
+
+// The loaded picture's bottom-up blue, green, red rows, top-down in red, green, blue.
+RgbImage LoadWithPictureLoader(const std::string& path) {
+    std::int16_t status = 0;
+    try {
+        status = LoadPictureFile(path);
+    } catch (const std::exception& error) {
+        throw ExportError(std::string(error.what()));
+    }
+    if (status != PictureStatus::Loaded) throw ExportError("Cannot load \"" + path + "\": " + LoadFailure(status) + ".");
+    PixelBlock rows;
+    CopyPicturePixels(rows);
+    RgbImage image(LoadedPicture().Width(), LoadedPicture().Height());
+    for (int y = 0; y < image.Height; ++y) {
+        const std::uint8_t* in = rows.Row(image.Height - 1 - y);
+        std::uint8_t* out = image.At(0, y);
+        for (int x = 0; x < image.Width; ++x, in += 3, out += 3) {
+            out[0] = in[2];
+            out[1] = in[1];
+            out[2] = in[0];
+        }
+    }
+    LoadedPicture().ClearUp();
+    return image;
+}
+
+bool EndsWithJpeg(const std::string& path) {
+    std::string end = path.substr(path.size() - std::min<std::size_t>(path.size(), 5));
+    std::transform(end.begin(), end.end(), end.begin(), [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return end.ends_with(".jpg") || end.ends_with(".jpeg");
+}
+
+}  // namespace
+
+FaceSet FindFaceSet(const std::string& prefix, const std::string& folder) {
+    std::vector<FaceSet> complete;
+    std::string tried;
+    for (const NameScheme& scheme : Schemes) {
+        for (int convert = 0; convert < 3; ++convert) {
+            SkyboxJob job;
+            job.Output = prefix;
+            job.NameScheme = scheme.Scheme;
+            job.NameAbreviate = scheme.Abbreviate;
+            job.Convert = convert;
+            const FaceFileNames names = ComposeFaceFileNames(job, folder);
+            FaceSet set{std::string(scheme.Description) + ", " + OutputExtension(job), {}};
+            std::copy(names.FinalName.begin(), names.FinalName.end(), set.Files.begin());
+            const auto present = std::count_if(set.Files.begin(), set.Files.end(), IsFile);
+            if (present == 6) {
+                complete.push_back(set);
+            } else if (present > 0) {
+                tried += "\n  " + set.Description + ": missing";
+                for (const std::string& file : set.Files) {
+                    if (!IsFile(file)) tried += " \"" + file + "\"";
+                }
+            }
+        }
+    }
+    if (complete.size() == 1) return complete.front();
+    if (complete.size() > 1) {
+        std::string sets;
+        for (const FaceSet& set : complete) sets += "\n  " + set.Description + ": \"" + set.Files[0] + "\" ...";
+        throw ExportError("More than one set of six faces has the prefix \"" + prefix + "\":" + sets +
+                          "\nName the six files with --faces.");
+    }
+    if (tried.empty()) {
+        const FaceFileNames example = ComposeFaceFileNames([&] {
+            SkyboxJob job;
+            job.Output = prefix;
+            return job;
+        }(), folder);
+        throw ExportError("No face of a skybox has the prefix \"" + prefix + "\": tried \"" + example.FinalName[0] +
+                          "\" and the other faces under every name scheme (As-Is, Compass, Direction, abbreviated or "
+                          "not) as .bmp, .tga and .jpg.");
+    }
+    throw ExportError("No complete set of six faces has the prefix \"" + prefix + "\":" + tried);
+}
+
+std::array<RgbImage, 6> LoadFaces(const FaceSet& set) {
+    std::array<RgbImage, 6> faces;
+    for (std::size_t face = 0; face < 6; ++face) {
+        const std::string& path = set.Files[face];
+        if (!IsFile(path)) throw ExportError("Cannot load \"" + path + "\": there is no such file.");
+        faces[face] = EndsWithJpeg(path) ? LoadJpeg(path) : LoadWithPictureLoader(path);
+        if (faces[face].Width != faces[face].Height) {
+            throw ExportError("\"" + path + "\" is " + std::to_string(faces[face].Width) + " x " +
+                              std::to_string(faces[face].Height) + " pixels: a face must be square.");
+        }
+        if (faces[face].Width != faces[0].Width) {
+            throw ExportError("\"" + path + "\" is " + std::to_string(faces[face].Width) + " pixels a side, and \"" +
+                              set.Files[0] + "\" " + std::to_string(faces[0].Width) +
+                              ": the six faces must be of one size.");
+        }
+    }
+    return faces;
+}
+
+}  // namespace vantorix::cube

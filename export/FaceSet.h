@@ -1,0 +1,36 @@
+#pragma once
+
+#include "export/RgbImage.h"
+
+#include <array>
+#include <stdexcept>
+#include <string>
+
+namespace vantorix::cube {
+
+// Input the export cannot use: what and which file, said so a user can act on it.
+class ExportError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// The six face files of one finished run, in face order (North, South,
+// East, West, Up, Down), and which of the finisher's names they carry.
+struct FaceSet {
+    std::string Description;  // "Compass names, .jpg"
+    std::array<std::string, 6> Files;
+};
+
+// Finds the faces the finisher wrote for an output prefix, under every name
+// scheme (As-Is, Compass, Direction, abbreviated or not) and extension (.bmp,
+// .tga, .jpg) it writes. A prefix that is not absolute lies in `folder`;
+// "~/" is the home folder. Throws ExportError when no set is complete
+// (naming the files tried) or when more than one is.
+FaceSet FindFaceSet(const std::string& prefix, const std::string& folder);
+
+// The faces as pictures: BMP and TGA through the program's picture loader,
+// JPEG through libjpeg-turbo. Throws ExportError naming a file that does
+// not load and why, and when the faces are not square or not of one size.
+std::array<RgbImage, 6> LoadFaces(const FaceSet& set);
+
+}  // namespace vantorix::cube

@@ -1,0 +1,24 @@
+#pragma once
+
+#include "export/CubeFaces.h"
+#include "export/RgbImage.h"
+
+#include <functional>
+
+namespace vantorix::cube {
+
+// Called now and then while a panorama is made, with the share done, 0 to 1.
+using Progress = std::function<void(double done)>;
+
+// An equirectangular panorama `width` pixels wide and half as high. Pixel
+// (u, v), counted from the top left with centres at +0.5, looks at heading
+// 360 (u + 0.5) / width - 180 degrees, clockwise from north (the middle
+// column looks north, three quarters across east), and pitch
+// 90 - 180 (v + 0.5) / height degrees. Sampled bilinearly across the cube.
+// Rows are shared out among `threads` threads (0: one per core).
+RgbImage EquirectangularPanorama(const CubeFaces& faces, int width, int threads = 0, const Progress& progress = {});
+
+// The direction pixel (u, v) of such a panorama looks in.
+Vec3 PanoramaDirection(int width, double u, double v);
+
+}  // namespace vantorix::cube

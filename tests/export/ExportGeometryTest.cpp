@@ -1,0 +1,186 @@
+// The export's geometry against the renderer itself: for directions all over
+// the sphere, tgsrender looks that way through a narrow view, and the
+// panorama, the cube map and the DDS file must show what it sees there.
+#include "export/CubeMapFaces.h"
+#include "export/DdsFile.h"
+#include "export/Panorama.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <numbers>
+#include <vector>
+
+#include "tests/export/ExportTestSupport.h"
+#include "tests/support/TempFolder.h"
+
+namespace vantorix::cube {
+namespace {
+
+using testing::ReadFileBytes;
+using testing::TempFolder;
+
+constexpr int FaceSize = 128;
+constexpr int SharpScene = 32;  // levels a narrow view may spread over and still be compared
+// Levels by which the export may differ from the renderer in any channel of
+// any direction compared: a sound export differs by 2 at most, a turned Up
+// face (the sky's least telling face) by up to 18.
+constexpr double Tolerance = 4;
+
+// Directions over the whole sphere: the eight cube corners, two points on
+// each of the twelve edges, and a spiral of 40 more.
+std::vector<Vec3> Directions() {
+    std::vector<Vec3> directions;
+    for (int corner = 0; corner < 8; ++corner) {
+        directions.push_back({corner & 1 ? 1.0 : -1.0, corner & 2 ? 1.0 : -1.0, corner & 4 ? 1.0 : -1.0});
+    }
+    for (const double s : {-1.0, 1.0}) {
+        for (const double t : {-1.0, 1.0}) {
+            for (const double along : {-0.6, 0.35}) {  // not level with the horizon, where the scene is sharpest
+                directions.push_back({s, t, along});
+                directions.push_back({s, along, t});
+                directions.push_back({along, s, t});
+            }
+        }
+    }
+    constexpr int Spiral = 40;
+    for (int i = 0; i < Spiral; ++i) {
+        const double z = 1.0 - 2.0 * (i + 0.5) / Spiral;
+        const double angle = i * std::numbers::pi * (3.0 - std::sqrt(5.0));
+        directions.push_back({std::sqrt(1 - z * z) * std::cos(angle), std::sqrt(1 - z * z) * std::sin(angle), z});
+    }
+    return directions;
+}
+
+// What tgsrender sees looking exactly that way, through a narrow view two
+// texels of a face wide: its mean colour, and how far its pixels spread. A
+// direction where the scene changes within that view (an edge of the
+// compass, a grid line) tells nothing about the geometry, and is left out.
+struct Seen {
+    std::array<double, 3> mean{};
+    int spread = 0;
+};
+
+Seen RenderedColour(const tgs::Camera& from, const Vec3& d) {
+    tgs::Camera camera = from;
+    camera.Heading = std::atan2(d.X, d.Y) * 180 / std::numbers::pi;
+    camera.Pitch = std::atan2(d.Z, std::hypot(d.X, d.Y)) * 180 / std::numbers::pi;
+    camera.Bank = 0;
+    camera.Zoom = 1.0 / std::tan(std::numbers::pi / 2 / FaceSize);
+    const RgbImage view = testing::FromFrame(tgs::RenderFrame(tgs::SkyScene{}, camera, 6, 6), 6, 6);
+    Seen seen;
+    std::array<int, 3> low{255, 255, 255}, high{0, 0, 0};
+    for (std::size_t i = 0; i < view.Pixels.size(); ++i) {
+        seen.mean[i % 3] += view.Pixels[i] / 36.0;
+        low[i % 3] = std::min<int>(low[i % 3], view.Pixels[i]);
+        high[i % 3] = std::max<int>(high[i % 3], view.Pixels[i]);
+    }
+    for (int c = 0; c < 3; ++c) seen.spread = std::max(seen.spread, high[c] - low[c]);
+    return seen;
+}
+
+// The published cube-map lookup, written here apart from the export's own:
+// the face and texel a direction r (y up, z north) falls on.
+struct Lookup {
+    int face, i, j;
+};
+Lookup CubeMapLookup(double rx, double ry, double rz, int n) {
+    const double ax = std::fabs(rx), ay = std::fabs(ry), az = std::fabs(rz);
+    int face;
+    double sc, tc, ma;
+    if (ax >= ay && ax >= az) {
+        face = rx > 0 ? 0 : 1, sc = rx > 0 ? -rz : rz, tc = -ry, ma = ax;
+    } else if (ay >= az) {
+        face = ry > 0 ? 2 : 3, sc = rx, tc = ry > 0 ? rz : -rz, ma = ay;
+    } else {
+        face = rz > 0 ? 4 : 5, sc = rz > 0 ? rx : -rx, tc = -ry, ma = az;
+    }
+    const auto texel = [n](double c) { return std::clamp(static_cast<int>((c + 1) / 2 * n), 0, n - 1); };
+    return {face, texel(sc / ma), texel(tc / ma)};
+}
+
+double Difference(const std::array<double, 3>& seen, const std::uint8_t* sample) {
+    double worst = 0;
+    for (int c = 0; c < 3; ++c) worst = std::max(worst, std::fabs(seen[c] - sample[c]));
+    return worst;
+}
+
+// Per direction, the worst channel difference between the renderer's view and
+// the panorama, the cube map, and the cube map as the DDS file holds it.
+struct Disagreement {
+    std::vector<double> panorama, cubeMap, dds;
+};
+
+Disagreement Compare(const testing::DefaultRun& run, const FaceViews& views) {
+    const CubeFaces faces(run.Faces, views);
+    const RgbImage panorama = EquirectangularPanorama(faces, 4 * FaceSize);
+    const CubeMap map = MakeCubeMap(faces);
+    TempFolder temp;
+    WriteDdsCubeMap(temp / "sky.dds", map, false);
+    const std::string dds = ReadFileBytes(temp / "sky.dds");
+
+    Disagreement result;
+    for (const Vec3& d : Directions()) {
+        const Seen view = RenderedColour(run.Camera, d);
+        if (view.spread > SharpScene) continue;
+        const auto& seen = view.mean;
+        // The panorama pixel whose centre is nearest the direction.
+        const double heading = std::atan2(d.X, d.Y) * 180 / std::numbers::pi;
+        const double pitch = std::atan2(d.Z, std::hypot(d.X, d.Y)) * 180 / std::numbers::pi;
+        const int u = std::clamp(static_cast<int>((heading + 180) / 360 * panorama.Width), 0, panorama.Width - 1);
+        const int v = std::clamp(static_cast<int>((90 - pitch) / 180 * panorama.Height), 0, panorama.Height - 1);
+        result.panorama.push_back(Difference(seen, panorama.At(u, v)));
+
+        const Lookup at = CubeMapLookup(d.X, d.Z, d.Y, FaceSize);
+        result.cubeMap.push_back(Difference(seen, map[at.face].At(at.i, at.j)));
+        const std::size_t offset = 128 + ((static_cast<std::size_t>(at.face) * FaceSize + at.j) * FaceSize + at.i) * 4;
+        const std::uint8_t rgb[3] = {static_cast<std::uint8_t>(dds[offset + 2]),
+                                     static_cast<std::uint8_t>(dds[offset + 1]), static_cast<std::uint8_t>(dds[offset])};
+        result.dds.push_back(Difference(seen, rgb));
+    }
+    return result;
+}
+
+// How many directions disagree by more than `levels`.
+int Over(const std::vector<double>& differences, double levels) {
+    return static_cast<int>(std::count_if(differences.begin(), differences.end(), [&](double d) { return d > levels; }));
+}
+
+TEST(ExportGeometry, PanoramaAndCubeMapShowWhatTheRendererSeesInEveryDirection) {
+    const testing::DefaultRun run = testing::RenderDefaultRun(FaceSize);
+    const Disagreement found = Compare(run, VantorixFaceViews());
+    ASSERT_GE(found.panorama.size(), 50u) << "too few directions where the scene is smooth enough to compare";
+    for (const auto* differences : {&found.panorama, &found.cubeMap, &found.dds}) {
+        std::vector<double> sorted = *differences;
+        std::sort(sorted.begin(), sorted.end());
+        std::string all;
+        for (const double d : sorted) all += std::to_string(static_cast<int>(d)) + " ";
+        EXPECT_EQ(Over(*differences, Tolerance), 0) << all;
+    }
+}
+
+// The same comparison sees a face turned, mirrored or swapped in the table:
+// proof that it would see such a fault in the export.
+TEST(ExportGeometry, AFaceTurnedMirroredOrSwappedInTheTableIsSeen) {
+    const testing::DefaultRun run = testing::RenderDefaultRun(FaceSize);
+    const auto negate = [](Vec3 v) { return Vec3{-v.X, -v.Y, -v.Z}; };
+    for (int face = 0; face < 6; ++face) {
+        FaceViews turned = VantorixFaceViews(), mirrored = VantorixFaceViews();
+        turned[face].Right = VantorixFaceViews()[face].Up;
+        turned[face].Up = negate(VantorixFaceViews()[face].Right);
+        mirrored[face].Right = negate(VantorixFaceViews()[face].Right);
+        for (const auto& [views, what] : {std::pair{turned, "turned"}, {mirrored, "mirrored"}}) {
+            const Disagreement found = Compare(run, views);
+            EXPECT_GT(Over(found.panorama, Tolerance), 0) << "face " << face << " " << what;
+            EXPECT_GT(Over(found.cubeMap, Tolerance), 0) << "face " << face << " " << what;
+            EXPECT_GT(Over(found.dds, Tolerance), 0) << "face " << face << " " << what;
+        }
+    }
+    FaceViews swapped = VantorixFaceViews();
+    std::swap(swapped[0], swapped[1]);  // North's picture where South's belongs
+    EXPECT_GT(Over(Compare(run, swapped).cubeMap, Tolerance), 0);
+}
+
+}  // namespace
+}  // namespace vantorix::cube
