@@ -65,6 +65,9 @@ TEST(MalformedInput, EveryFileGivesAStatusOrAClearError) {
         {"header-of-an-unknown-size.bmp", WithByte(bmp, 14, '\x03'), std::nullopt},
         {"size-past-64-bits.bmp", WithByte(WithByte(WithByte(bmp, 21, '\x7f'), 25, '\x7f'), 29, '\x7f'), std::nullopt},
         {"cut.png", png.substr(0, png.size() * 2 / 3), std::nullopt},
+        // After the header chunk, a text chunk that claims 800 MB.
+        {"chunk-claims-800-mb.png", png.substr(0, 33) + std::string("\x30\x00\x00\x00tEXtabc", 11) + png.substr(33),
+         std::nullopt},
         {"not-a-bmp-png-or-ppm.bmp", "#define x_width 1\n#define x_height 1\nstatic char x_bits[] = {0x00};\n", std::nullopt},
     };
     for (const auto& [name, bytes, status] : cases) {
