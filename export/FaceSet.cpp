@@ -139,12 +139,16 @@ FaceSet FindFaceSet(const std::string& prefix, const std::string& folder) {
     throw ExportError("No complete set of six faces has the prefix \"" + prefix + "\":" + tried);
 }
 
+RgbImage LoadPictureAsRgb(const std::string& path) {
+    return EndsWithJpeg(path) ? LoadJpeg(path) : LoadWithPictureLoader(path);
+}
+
 std::array<RgbImage, 6> LoadFaces(const FaceSet& set) {
     std::array<RgbImage, 6> faces;
     for (std::size_t face = 0; face < 6; ++face) {
         const std::string& path = set.Files[face];
         if (!IsFile(path)) throw ExportError("Cannot load \"" + path + "\": there is no such file.");
-        faces[face] = EndsWithJpeg(path) ? LoadJpeg(path) : LoadWithPictureLoader(path);
+        faces[face] = LoadPictureAsRgb(path);
         if (faces[face].Width != faces[face].Height) {
             throw ExportError("\"" + path + "\" is " + std::to_string(faces[face].Width) + " x " +
                               std::to_string(faces[face].Height) + " pixels: a face must be square.");

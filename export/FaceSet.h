@@ -33,4 +33,7 @@ FaceSet FindFaceSet(const std::string& prefix, const std::string& folder);
 // not load and why, and when the faces are not square or not of one size.
 std::array<RgbImage, 6> LoadFaces(const FaceSet& set);
 
+// One picture file of any size, read as LoadFaces reads a face. Throws ExportError.
+RgbImage LoadPictureAsRgb(const std::string& path);
+
 }  // namespace vantorix::cube

@@ -1,0 +1,301 @@
+// What vantorix-export writes, read back by others: FFmpeg's own cube-to-
+// panorama conversion of our strip agrees with our panorama, and
+// OpenImageIO reads our DDS as a cube map; and what it writes, and refuses,
+// through its command.
+#include "export/CubeMapFaces.h"
+#include "export/DdsFile.h"
+#include "export/ExportCommand.h"
+#include "export/FaceSet.h"
+#include "export/ImageFile.h"
+#include "export/Panorama.h"
+#include "imaging/mPictureLoader.h"
+
+#include <gtest/gtest.h>
+
+#include <QProcess>
+#include <QStandardPaths>
+
+#include <sys/stat.h>
+
+#include <cmath>
+#include <filesystem>
+#include <sstream>
+
+#include "tests/export/ExportTestSupport.h"
+#include "tests/support/TempFolder.h"
+
+namespace vantorix::cube {
+namespace {
+
+using testing::FolderListing;
+using testing::ReadFileBytes;
+using testing::TempFolder;
+using testing::WriteFileBytes;
+namespace fs = std::filesystem;
+
+RgbImage Load(const std::string& path) { return LoadPictureAsRgb(path); }
+
+// Runs a third-party tool; its standard output, or why it failed.
+std::string RunTool(const QString& program, const QStringList& arguments, bool& ok) {
+    if (QStandardPaths::findExecutable(program).isEmpty()) {
+        ok = false;
+        return program.toStdString() + " is not installed (the set-up installs it)";
+    }
+    QProcess process;
+    process.start(program, arguments);
+    ok = process.waitForFinished(60000) && process.exitCode() == 0;
+    return (process.readAllStandardOutput() + process.readAllStandardError()).toStdString();
+}
+
+double Psnr(const RgbImage& a, const RgbImage& b) {
+    double squares = 0;
+    for (std::size_t i = 0; i < a.Pixels.size(); ++i) squares += std::pow(a.Pixels[i] - b.Pixels[i], 2);
+    const double mean = squares / static_cast<double>(a.Pixels.size());
+    return mean == 0 ? 99 : 10 * std::log10(255.0 * 255.0 / mean);
+}
+
+TEST(ExportAgreement, FfmpegTurnsOurStripIntoOurPanorama) {
+    TempFolder temp;
+    const CubeFaces faces(testing::RenderDefaultRun(64).Faces);
+    WriteImageFile(temp / "strip.png", Strip(MakeCubeMap(faces)));
+    const RgbImage ours = EquirectangularPanorama(faces, 512);
+    // Our strip is FFmpeg's default cube: right, left, up, down, front, back
+    // (+X east, -X west, up, down, +Z north, -Z south), no face turned.
+    bool ok = false;
+    const std::string said =
+        RunTool("ffmpeg", {"-v", "error", "-y", "-i", QString::fromStdString(temp / "strip.png"), "-vf",
+                       "v360=input=c6x1:output=e:interp=linear:in_forder=rludfb:in_frot=000000:w=512:h=256",
+                       QString::fromStdString(temp / "ffmpeg.bmp")},
+            ok);
+    ASSERT_TRUE(ok) << said;
+    const RgbImage theirs = Load(temp / "ffmpeg.bmp");
+    ASSERT_EQ(theirs.Width, 512);
+    ASSERT_EQ(theirs.Height, 256);
+    EXPECT_GE(Psnr(ours, theirs), 35.0);
+}
+
+TEST(ExportAgreement, OpenImageIoReadsOurDdsAsACubeMapOfSixFaces) {
+    TempFolder temp;
+    const CubeMap map = MakeCubeMap(CubeFaces(testing::RenderDefaultRun(48).Faces));
+    WriteDdsCubeMap(temp / "sky.dds", map, true);
+    bool ok = false;
+    const std::string info = RunTool("oiiotool", {"--info", "-v", QString::fromStdString(temp / "sky.dds")}, ok);
+    ASSERT_TRUE(ok) << info;
+    for (const char* expected : {"4 channel, uint8 dds", "full/display size: 48 x 48", "tile size: 48 x 48",
+                                 "textureformat: \"CubeFace Environment\"", "dds:CubeMapSides: \"+x -x +y -y +z -z\""}) {
+        EXPECT_NE(info.find(expected), std::string::npos) << expected << " in\n" << info;
+    }
+    const std::string converted =
+        RunTool("oiiotool", {QString::fromStdString(temp / "sky.dds"), "-ch", "R,G,B", "-o",
+                         QString::fromStdString(temp / "first.bmp")},
+            ok);
+    ASSERT_TRUE(ok) << converted;
+    const RgbImage first = Load(temp / "first.bmp");
+    EXPECT_TRUE(first.Width == 48 && first.Pixels == map[0].Pixels) << "the first face is +X, pixel for pixel";
+}
+
+TEST(DdsFile, HeaderAndMipMapChainFollowTheClassicLayout) {
+    const DdsHeader plain = CubeMapHeader(47, false), mipped = CubeMapHeader(47, true);
+    EXPECT_EQ(plain.Flags, 0x100Fu);
+    EXPECT_EQ(mipped.Flags, 0x2100Fu);
+    EXPECT_EQ(plain.PitchOrLinearSize, 188u);
+    EXPECT_EQ(mipped.MipMapCount, 6u) << "47, 23, 11, 5, 2, 1";
+    EXPECT_EQ(plain.Caps, 0x1008u);
+    EXPECT_EQ(mipped.Caps, 0x401008u);
+    EXPECT_EQ(plain.Caps2, 0xFE00u);
+    EXPECT_EQ(plain.PixelFormat.Flags, 0x41u);
+    EXPECT_EQ(plain.PixelFormat.RedMask, 0x00FF0000u);
+
+    RgbImage face(4, 4);
+    for (int y = 0; y < 4; ++y) {
+        for (int x = 0; x < 4; ++x) face.At(x, y)[0] = static_cast<std::uint8_t>(16 * (4 * y + x));
+    }
+    const std::vector<RgbImage> chain = MipMapChain(face);
+    ASSERT_EQ(chain.size(), 2u);
+    EXPECT_EQ(chain[0].At(0, 0)[0], (0 + 16 + 64 + 80 + 2) / 4);
+    EXPECT_EQ(chain[1].At(0, 0)[0], (40 + 72 + 168 + 200 + 2) / 4);
+
+    TempFolder temp;
+    CubeMap map;
+    for (RgbImage& side : map) side = face;
+    WriteDdsCubeMap(temp / "sky.dds", map, true);
+    const std::string bytes = ReadFileBytes(temp / "sky.dds");
+    EXPECT_EQ(bytes.size(), 4u + 124u + 6u * 4u * (16u + 4u + 1u));
+    EXPECT_EQ(bytes.substr(0, 4), "DDS ");
+    EXPECT_EQ(bytes.substr(128, 4), std::string("\0\0\0\xff", 4)) << "blue, green, red, alpha";
+}
+
+// Fixtures with four colours at four corners show a turn or a flip.
+CubeMap CornerMarkedCubeMap(int n) {
+    CubeMap map;
+    for (int face = 0; face < 6; ++face) {
+        map[face] = RgbImage(n, n);
+        for (int y = 0; y < n; ++y) {
+            for (int x = 0; x < n; ++x) {
+                std::uint8_t* p = map[face].At(x, y);
+                p[0] = static_cast<std::uint8_t>(40 * face);
+                p[1] = static_cast<std::uint8_t>(x < n / 2 ? 0 : 200);
+                p[2] = static_cast<std::uint8_t>(y < n / 2 ? 0 : 200);
+            }
+        }
+    }
+    return map;
+}
+
+TEST(CubeLayouts, EachCellHoldsItsFaceTheVerticalCrossTurningMinusZ) {
+    const int n = 5;
+    const CubeMap map = CornerMarkedCubeMap(n);
+    const auto cellIs = [&](const RgbImage& picture, int column, int row, int face, bool halfTurn) {
+        for (int y = 0; y < n; ++y) {
+            for (int x = 0; x < n; ++x) {
+                const std::uint8_t* want = halfTurn ? map[face].At(n - 1 - x, n - 1 - y) : map[face].At(x, y);
+                if (std::memcmp(picture.At(column * n + x, row * n + y), want, 3) != 0) return false;
+            }
+        }
+        return true;
+    };
+    const RgbImage cross = HorizontalCross(map), vcross = VerticalCross(map), strip = Strip(map);
+    EXPECT_EQ(cross.Width, 4 * n);
+    EXPECT_EQ(cross.Height, 3 * n);
+    const struct {
+        const RgbImage* picture;
+        int column, row, face;
+        bool halfTurn;
+    } cells[] = {
+        {&cross, 1, 0, 2, false}, {&cross, 0, 1, 1, false}, {&cross, 1, 1, 4, false}, {&cross, 2, 1, 0, false},
+        {&cross, 3, 1, 5, false}, {&cross, 1, 2, 3, false}, {&vcross, 1, 0, 2, false}, {&vcross, 0, 1, 1, false},
+        {&vcross, 1, 1, 4, false}, {&vcross, 2, 1, 0, false}, {&vcross, 1, 2, 3, false}, {&vcross, 1, 3, 5, true},
+        {&strip, 0, 0, 0, false}, {&strip, 1, 0, 1, false}, {&strip, 2, 0, 2, false}, {&strip, 3, 0, 3, false},
+        {&strip, 4, 0, 4, false}, {&strip, 5, 0, 5, false},
+    };
+    for (const auto& cell : cells) {
+        EXPECT_TRUE(cellIs(*cell.picture, cell.column, cell.row, cell.face, cell.halfTurn))
+            << cell.column << "," << cell.row << " face " << cell.face;
+    }
+    EXPECT_EQ(cross.At(0, 0)[0] + cross.At(0, 0)[1] + cross.At(0, 0)[2], 0) << "empty cells are black";
+}
+
+// A finished run's faces, named as the finisher names them.
+void WriteFaces(const std::string& prefix, const std::vector<std::string>& names, const std::string& extension,
+                int size = 8) {
+    for (const std::string& name : names) {
+        RgbImage face(size, size);
+        WriteImageFile(prefix + "_" + name + extension, face);
+    }
+}
+
+const std::vector<std::string> Compass{"North", "South", "East", "West", "Up", "Down"};
+
+std::string ExportError(const std::vector<std::string>& arguments) {
+    try {
+        std::ostringstream report;
+        RunExport(*ParseExportArguments(arguments), report, nullptr);
+        return "";
+    } catch (const std::exception& error) {
+        return error.what();
+    }
+}
+
+TEST(ExportCommand, FindsTheFacesUnderEverySchemeAndSaysWhichItUsed) {
+    TempFolder temp;
+    const struct {
+        std::vector<std::string> names;
+        std::string extension, description;
+    } sets[] = {
+        {{"0001", "0002", "0003", "0004", "0005", "0006"}, ".bmp", "As-Is numbers, .bmp"},
+        {Compass, ".tga", "Compass names, .tga"},
+        {{"N", "S", "E", "W", "U", "D"}, ".jpg", "Compass names, abbreviated, .jpg"},
+        {{"Front", "Back", "Left", "Right", "Up", "Down"}, ".jpg", "Direction names, .jpg"},
+        {{"F", "B", "L", "R", "U", "D"}, ".bmp", "Direction names, abbreviated, .bmp"},
+    };
+    int run = 0;
+    for (const auto& set : sets) {
+        const std::string prefix = temp / ("run" + std::to_string(run++) + "/Sky");
+        fs::create_directories(fs::path(prefix).parent_path());
+        WriteFaces(prefix, set.names, set.extension);
+        const FaceSet found = FindFaceSet(prefix, "/");
+        EXPECT_EQ(found.Description, set.description);
+        EXPECT_EQ(found.Files[2], prefix + "_" + set.names[2] + set.extension);
+        std::ostringstream report;
+        RunExport(*ParseExportArguments({prefix, "--cross", temp / "cross.png"}), report, nullptr);
+        EXPECT_NE(report.str().find(set.description), std::string::npos) << report.str();
+    }
+    // A prefix that is not absolute lies in the current folder.
+    const fs::path here = fs::current_path();
+    fs::current_path(temp.Path());
+    const std::string relative = ExportError({"run1/Sky", "--strip", "strip.tga"});
+    fs::current_path(here);
+    EXPECT_EQ(relative, "");
+    EXPECT_TRUE(fs::exists(temp / "strip.tga"));
+}
+
+TEST(ExportCommand, BadInputGetsOneClearErrorAndNoOutput) {
+    TempFolder temp;
+    const std::string sky = temp / "sky";
+    const struct {
+        const char* what;
+        std::function<void()> make;
+        std::vector<std::string> said;  // each must be in the error
+    } cases[] = {
+        {"no face at all", [] {}, {"No face", sky + "_North", ".bmp, .tga and .jpg"}},
+        {"a face missing", [&] { WriteFaces(sky, {"North", "South", "East", "West", "Up"}, ".bmp"); },
+         {"Compass names, .bmp: missing", sky + "_Down.bmp"}},
+        {"two sets",
+         [&] {
+             WriteFaces(sky, Compass, ".bmp");
+             WriteFaces(sky, Compass, ".tga");
+         },
+         {"More than one", "Compass names, .bmp", "Compass names, .tga", "--faces"}},
+        {"not square",
+         [&] {
+             WriteImageFile(sky + "_Up.bmp", RgbImage(8, 6));
+             fs::remove(sky + "_Down.tga");
+         },
+         {sky + "_Up.bmp", "8 x 6", "square"}},
+        {"sizes differ", [&] { WriteImageFile(sky + "_Up.bmp", RgbImage(9, 9)); }, {sky + "_Up.bmp", "one size"}},
+        {"does not load", [&] { WriteFileBytes(sky + "_Up.bmp", "not a picture"); }, {sky + "_Up.bmp", "Cannot"}},
+    };
+    for (const auto& c : cases) {
+        c.make();
+        const std::string listing = FolderListing(temp.Path());
+        const std::string error = ExportError({sky, "--equirect", temp / "pano.png", "--dds", temp / "sky.dds"});
+        for (const std::string& part : c.said) EXPECT_NE(error.find(part), std::string::npos) << c.what << ": " << error;
+        EXPECT_EQ(FolderListing(temp.Path()), listing) << c.what << ": no output, nothing changed";
+    }
+    const std::string jpeg = temp / "broken/sky";
+    fs::create_directories(temp / "broken");
+    WriteFaces(jpeg, Compass, ".jpg");
+    WriteFileBytes(jpeg + "_West.jpg", ReadFileBytes(jpeg + "_West.jpg").substr(0, 20));
+    const std::string error = ExportError({jpeg, "--strip", temp / "strip.png"});
+    EXPECT_NE(error.find(jpeg + "_West.jpg"), std::string::npos) << error;
+    EXPECT_FALSE(fs::exists(temp / "strip.png"));
+
+    for (const auto& arguments : std::vector<std::vector<std::string>>{
+             {sky}, {sky, "--cross", "x.gif"}, {"--cross", "x.png"}, {sky, "--width", "101", "--equirect", "p.png"},
+             {sky, "--faces", "a", "b", "--cross", "x.png"}, {sky, "--frobnicate"}}) {
+        EXPECT_THROW(ParseExportArguments(arguments), std::invalid_argument) << arguments.back();
+    }
+}
+
+TEST(ExportCommand, WritesEveryOutputAskedForBesideItsNameAndNamesTheCubeMapFaces) {
+    TempFolder temp;
+    WriteFaces(temp / "sky", Compass, ".bmp", 6);
+    fs::create_directories(temp / "out");
+    WriteFileBytes(temp / "out/pano.bmp", "an older panorama");
+    std::ostringstream report;
+    RunExport(*ParseExportArguments({"--faces", temp / "sky_North.bmp", temp / "sky_South.bmp", temp / "sky_East.bmp",
+                                     temp / "sky_West.bmp", temp / "sky_Up.bmp", temp / "sky_Down.bmp", "--equirect",
+                                     temp / "out/pano.bmp", "--width", "20", "--faces-gl", temp / "gl/cube.jpg",
+                                     "--vcross", temp / "out/v.tga", "--dds", temp / "out/sky.dds"}),
+              report, nullptr);
+    EXPECT_EQ(FolderListing(temp / "out"), "pano.bmp\nsky.dds\nv.tga\n");
+    EXPECT_EQ(FolderListing(temp / "gl"), "cube_nx.jpg\ncube_ny.jpg\ncube_nz.jpg\ncube_px.jpg\ncube_py.jpg\ncube_pz.jpg\n");
+    const RgbImage pano = Load(temp / "out/pano.bmp");
+    EXPECT_EQ(pano.Width, 20);
+    EXPECT_EQ(pano.Height, 10);
+    EXPECT_EQ(Load(temp / "out/v.tga").Height, 24);
+    EXPECT_EQ(CubeMapFaceFiles(temp / "gl/cube")[5], temp / "gl/cube_nz.png");
+}
+
+}  // namespace
+}  // namespace vantorix::cube
