@@ -39,8 +39,10 @@ sanitize: packages
 
 # Finishing six faces at several sizes, against each conversion's floor;
 # BENCH_ARGS passes options on (e.g. BENCH_ARGS="--sizes 1024 --runs 3").
+# Then the export's panorama against FFmpeg's (EXPORT_BENCH_ARGS="--sizes 1024").
 bench: build
 	@cd $(BUILD_DIR) && ./bench/vantorix_bench $(BENCH_ARGS)
+	@cd $(BUILD_DIR) && ./bench/vantorix_export_bench ./vantorix-export $(EXPORT_BENCH_ARGS)
 
 # Every fuzz target for FUZZ_SECONDS, each growing its own corpus from the
 # committed seeds. An input that crashes or hangs a target, or makes it ask

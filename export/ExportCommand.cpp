@@ -132,11 +132,10 @@ void RunExport(const ExportOptions& options, std::ostream& report, std::ostream*
                 *progress << "\rPanorama: " << static_cast<int>(done * 100) << " %" << std::flush;
             };
         }
-        const RgbImage panorama = EquirectangularPanorama(faces, width, options.Threads, shown);
-        if (progress != nullptr) *progress << std::endl;
         MakeFolderFor(options.Equirect);
-        WriteImageFile(options.Equirect, panorama);
-        report << "Wrote \"" << options.Equirect << "\", " << panorama.Width << " x " << panorama.Height << std::endl;
+        WriteEquirectangularPanorama(faces, width, options.Equirect, options.Threads, shown);
+        if (progress != nullptr) *progress << std::endl;
+        report << "Wrote \"" << options.Equirect << "\", " << width << " x " << width / 2 << std::endl;
     }
     if (options.Dds.empty() && options.FacesGl.empty() && options.Cross.empty() && options.VerticalCross.empty() &&
         options.Strip.empty()) {

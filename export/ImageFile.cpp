@@ -31,51 +31,35 @@ void PutLittle(char* at, std::uint32_t value, int bytes) {
     for (int i = 0; i < bytes; ++i) at[i] = static_cast<char>(value >> (8 * i));
 }
 
-// TGA and BMP rows lie bottom-up in blue, green, red: written a row at a
-// time, so no second copy of the picture is made.
-void WriteBottomUpBgr(ReplacementFile& file, const RgbImage& image, std::size_t rowBytes) {
-    std::vector<char> row(rowBytes, '\0');
-    for (int y = image.Height - 1; y >= 0; --y) {
-        const std::uint8_t* in = image.At(0, y);
-        for (int x = 0; x < image.Width; ++x, in += 3) {
-            row[3 * x] = static_cast<char>(in[2]);
-            row[3 * x + 1] = static_cast<char>(in[1]);
-            row[3 * x + 2] = static_cast<char>(in[0]);
-        }
-        file.Write({row.data(), row.size()});
-    }
-}
-
-void WriteTga(ReplacementFile& file, const RgbImage& image) {
-    if (image.Width > 65535 || image.Height > 65535) throw std::invalid_argument("A TGA picture is at most 65535 pixels a side.");
-    std::array<char, 18> header{};
+// The 18-byte TGA header of an uncompressed 24-bit picture, rows from the bottom.
+std::string TgaHeader(int width, int height) {
+    if (width > 65535 || height > 65535) throw std::invalid_argument("A TGA picture is at most 65535 pixels a side.");
+    std::string header(18, '\0');
     header[2] = 2;  // uncompressed true-colour
-    PutLittle(&header[12], static_cast<std::uint32_t>(image.Width), 2);
-    PutLittle(&header[14], static_cast<std::uint32_t>(image.Height), 2);
+    PutLittle(&header[12], static_cast<std::uint32_t>(width), 2);
+    PutLittle(&header[14], static_cast<std::uint32_t>(height), 2);
     header[16] = 24;
-    file.Write({header.data(), header.size()});
-    WriteBottomUpBgr(file, image, static_cast<std::size_t>(image.Width) * 3);
+    return header;
 }
 
-void WriteBmp(ReplacementFile& file, const RgbImage& image) {
-    const std::size_t rowBytes = (static_cast<std::size_t>(image.Width) * 3 + 3) & ~std::size_t{3};
-    const unsigned long long pixelBytes = rowBytes * static_cast<unsigned long long>(image.Height);
+// The 54-byte header of a 24-bit BMP with rows from the bottom, each padded to 4 bytes.
+std::string BmpHeader(int width, int height, std::size_t rowBytes) {
+    const unsigned long long pixelBytes = rowBytes * static_cast<unsigned long long>(height);
     if (pixelBytes + 54 > 0xFFFFFFFFull) throw std::invalid_argument("A BMP file holds at most 4 GB.");
-    std::array<char, 54> header{};
+    std::string header(54, '\0');
     header[0] = 'B';
     header[1] = 'M';
     PutLittle(&header[2], static_cast<std::uint32_t>(54 + pixelBytes), 4);
     PutLittle(&header[10], 54, 4);
     PutLittle(&header[14], 40, 4);
-    PutLittle(&header[18], static_cast<std::uint32_t>(image.Width), 4);
-    PutLittle(&header[22], static_cast<std::uint32_t>(image.Height), 4);
+    PutLittle(&header[18], static_cast<std::uint32_t>(width), 4);
+    PutLittle(&header[22], static_cast<std::uint32_t>(height), 4);
     PutLittle(&header[26], 1, 2);
     PutLittle(&header[28], 24, 2);
     PutLittle(&header[34], static_cast<std::uint32_t>(pixelBytes), 4);
     PutLittle(&header[38], 2835, 4);  // 72 dots per inch
     PutLittle(&header[42], 2835, 4);
-    file.Write({header.data(), header.size()});
-    WriteBottomUpBgr(file, image, rowBytes);
+    return header;
 }
 
 void WritePng(ReplacementFile& file, const RgbImage& image) {
@@ -94,18 +78,67 @@ bool IsImageFileName(const std::string& path) {
     return extension == "png" || extension == "jpg" || extension == "jpeg" || extension == "tga" || extension == "bmp";
 }
 
+bool IsBottomUpImageFileName(const std::string& path) {
+    const std::string extension = Extension(path);
+    return extension == "tga" || extension == "bmp";
+}
+
+BottomUpImageFile::BottomUpImageFile(const std::string& path, int width, int height)
+    : file_(path), width_(width) {
+    const bool bmp = Extension(path) == "bmp";
+    rowBytes_ = bmp ? (static_cast<std::size_t>(width) * 3 + 3) & ~std::size_t{3} : static_cast<std::size_t>(width) * 3;
+    padding_.resize(rowBytes_ - static_cast<std::size_t>(width) * 3);
+    file_.Write(bmp ? BmpHeader(width, height, rowBytes_) : TgaHeader(width, height));
+}
+
+void BottomUpImageFile::WriteRows(std::uint8_t* rgbRows, int count, ChannelOrder order) {
+    const std::size_t pixelBytes = static_cast<std::size_t>(width_) * 3;
+    if (order == ChannelOrder::Rgb) {
+        for (std::size_t i = 0; i < pixelBytes * static_cast<std::size_t>(count); i += 3) std::swap(rgbRows[i], rgbRows[i + 2]);
+    }
+    if (padding_.empty()) {
+        file_.Write({reinterpret_cast<const char*>(rgbRows), pixelBytes * static_cast<std::size_t>(count)});
+    } else {
+        for (int row = 0; row < count; ++row) {
+            file_.Write({reinterpret_cast<const char*>(rgbRows) + pixelBytes * static_cast<std::size_t>(row), pixelBytes});
+            file_.Write({padding_.data(), padding_.size()});
+        }
+    }
+    unflushed_ += rowBytes_ * static_cast<std::size_t>(count);
+    if (unflushed_ >= (std::size_t{8} << 20)) {  // the disk works on it while the rest is made
+        file_.StartFlush();
+        unflushed_ = 0;
+    }
+}
+
+void BottomUpImageFile::Commit() {
+    file_.Commit();
+}
+
 void WriteImageFile(const std::string& path, const RgbImage& image) {
     const std::string extension = Extension(path);
     if (!IsImageFileName(path)) {
         throw std::invalid_argument("\"" + path + "\" names no picture kind this program writes: end it in .png, "
                                     ".jpg, .tga or .bmp.");
     }
+    if (IsBottomUpImageFileName(path)) {
+        // A megabyte or so of rows at a time, turned in a buffer of their own.
+        BottomUpImageFile file(path, image.Width, image.Height);
+        const std::size_t rowBytes = static_cast<std::size_t>(image.Width) * 3;
+        const int rowsAtOnce = static_cast<int>(std::max<std::size_t>(1, (std::size_t{1} << 20) / std::max<std::size_t>(rowBytes, 1)));
+        std::vector<std::uint8_t> rows(rowBytes * static_cast<std::size_t>(rowsAtOnce));
+        for (int y = image.Height - 1; y >= 0;) {
+            int count = 0;
+            for (; count < rowsAtOnce && y >= 0; ++count, --y) {
+                std::copy_n(image.At(0, y), rowBytes, rows.data() + rowBytes * static_cast<std::size_t>(count));
+            }
+            file.WriteRows(rows.data(), count);
+        }
+        file.Commit();
+        return;
+    }
     ReplacementFile file(path);
-    if (extension == "tga") {
-        WriteTga(file, image);
-    } else if (extension == "bmp") {
-        WriteBmp(file, image);
-    } else if (extension == "png") {
+    if (extension == "png") {
         WritePng(file, image);
     } else {
         const std::vector<std::uint8_t> jpeg = ijl::EncodeJpeg(image.Pixels.data(), image.Width, image.Height, 95);

@@ -1,7 +1,11 @@
 #include "export/Panorama.h"
 
+#include "export/ImageFile.h"
+
 #include <algorithm>
 #include <atomic>
+#include <condition_variable>
+#include <mutex>
 #include <cmath>
 #include <numbers>
 #include <stdexcept>
@@ -15,39 +19,48 @@ namespace {
 double HeadingOf(int width, double u) { return (360.0 * (u + 0.5) / width - 180.0) * std::numbers::pi / 180.0; }
 double PitchOf(int height, double v) { return (90.0 - 180.0 * (v + 0.5) / height) * std::numbers::pi / 180.0; }
 
-}  // namespace
-
-Vec3 PanoramaDirection(int width, double u, double v) {
-    const double heading = HeadingOf(width, u), pitch = PitchOf(width / 2, v);
-    return {std::sin(heading) * std::cos(pitch), std::cos(heading) * std::cos(pitch), std::sin(pitch)};
-}
-
-RgbImage EquirectangularPanorama(const CubeFaces& faces, int width, int threads, const Progress& progress) {
+void CheckWidth(int width) {
     if (width < 2 || width % 2 != 0 || width > 65536) {
         throw std::invalid_argument("A panorama is an even number of pixels wide, from 2 to 65536, not " +
                                     std::to_string(width) + ".");
     }
-    const int height = width / 2;
-    RgbImage panorama(width, height);
-    // Every row shares its columns' headings, every column its row's pitch.
+}
+
+// Every row shares its columns' headings, every column its row's pitch.
+CubeFaces::Columns PanoramaColumns(const CubeFaces& faces, int width) {
     std::vector<double> sinHeading(static_cast<std::size_t>(width)), cosHeading(static_cast<std::size_t>(width));
     for (int u = 0; u < width; ++u) {
         sinHeading[u] = std::sin(HeadingOf(width, u));
         cosHeading[u] = std::cos(HeadingOf(width, u));
     }
+    return faces.PrepareColumns(sinHeading, cosHeading);
+}
+
+void SampleRow(const CubeFaces& faces, const CubeFaces::Columns& columns, int height, int v, std::uint8_t* out,
+               ChannelOrder order = ChannelOrder::Rgb) {
+    const double pitch = PitchOf(height, v);
+    faces.SampleRow(columns, std::sin(pitch), std::cos(pitch), out, order);
+}
+
+int ThreadCount(int threads) {
+    return threads > 0 ? threads : static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
+}
+
+}  // namespace
+
+RgbImage EquirectangularPanorama(const CubeFaces& faces, int width, int threads, const Progress& progress) {
+    CheckWidth(width);
+    const int height = width / 2;
+    RgbImage panorama(width, height);
+    const CubeFaces::Columns columns = PanoramaColumns(faces, width);
     std::atomic<int> nextRow{0}, rowsDone{0};
     const auto work = [&] {
         for (int v; (v = nextRow.fetch_add(1)) < height;) {
-            const double pitch = PitchOf(height, v);
-            const double sinPitch = std::sin(pitch), cosPitch = std::cos(pitch);
-            std::uint8_t* out = panorama.At(0, v);
-            for (int u = 0; u < width; ++u, out += 3) {
-                faces.Sample({sinHeading[u] * cosPitch, cosHeading[u] * cosPitch, sinPitch}, out);
-            }
+            SampleRow(faces, columns, height, v, panorama.At(0, v));
             rowsDone.fetch_add(1);
         }
     };
-    const int count = threads > 0 ? threads : static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
+    const int count = ThreadCount(threads);
     std::vector<std::thread> helpers;
     for (int i = 1; i < count; ++i) helpers.emplace_back(work);
     if (progress) {
@@ -61,6 +74,81 @@ RgbImage EquirectangularPanorama(const CubeFaces& faces, int width, int threads,
     for (std::thread& helper : helpers) helper.join();
     if (progress) progress(1.0);
     return panorama;
+}
+
+void WriteEquirectangularPanorama(const CubeFaces& faces, int width, const std::string& path, int threads,
+                                  const Progress& progress) {
+    CheckWidth(width);
+    if (!IsBottomUpImageFileName(path)) {
+        WriteImageFile(path, EquirectangularPanorama(faces, width, threads, progress));
+        return;
+    }
+    const int height = width / 2;
+    BottomUpImageFile file(path, width, height);
+    const CubeFaces::Columns columns = PanoramaColumns(faces, width);
+
+    // Rows are made from the bottom up, as the file holds them, into a ring
+    // of blocks: the workers fill a block while this thread writes the one
+    // before, and wait before they would overwrite one not yet written.
+    constexpr int RowsPerBlock = 16, Blocks = 4;
+    const std::size_t rowBytes = static_cast<std::size_t>(width) * 3;
+    std::vector<std::uint8_t> ring(rowBytes * RowsPerBlock * Blocks);
+    const int blockCount = (height + RowsPerBlock - 1) / RowsPerBlock;
+    std::vector<int> rowsDone(static_cast<std::size_t>(blockCount), 0);
+    int blocksWritten = 0;
+    bool stopped = false;
+    std::mutex mutex;
+    std::condition_variable changed;
+    std::atomic<int> nextRow{0};
+
+    const auto work = [&] {
+        for (int i; (i = nextRow.fetch_add(1)) < height;) {
+            const int block = i / RowsPerBlock;
+            {
+                std::unique_lock lock(mutex);
+                changed.wait(lock, [&] { return stopped || block - blocksWritten < Blocks; });
+                if (stopped) return;
+            }
+            std::uint8_t* out = ring.data() + rowBytes * static_cast<std::size_t>(i % (RowsPerBlock * Blocks));
+            SampleRow(faces, columns, height, height - 1 - i, out, ChannelOrder::Bgr);  // as the file holds them
+            const std::lock_guard lock(mutex);
+            ++rowsDone[static_cast<std::size_t>(block)];
+            changed.notify_all();
+        }
+    };
+    std::vector<std::thread> workers;
+    for (int t = 0; t < ThreadCount(threads); ++t) workers.emplace_back(work);
+    const auto stop = [&] {
+        {
+            const std::lock_guard lock(mutex);
+            stopped = true;
+        }
+        changed.notify_all();
+        for (std::thread& worker : workers) worker.join();
+    };
+    try {
+        for (int block = 0; block < blockCount; ++block) {
+            const int rows = std::min(RowsPerBlock, height - block * RowsPerBlock);
+            {
+                std::unique_lock lock(mutex);
+                changed.wait(lock, [&] { return rowsDone[static_cast<std::size_t>(block)] == rows; });
+            }
+            file.WriteRows(ring.data() + rowBytes * RowsPerBlock * static_cast<std::size_t>(block % Blocks), rows,
+                           ChannelOrder::Bgr);
+            {
+                const std::lock_guard lock(mutex);
+                ++blocksWritten;
+            }
+            changed.notify_all();
+            if (progress && block % 16 == 0) progress(static_cast<double>(block) / blockCount);
+        }
+    } catch (...) {
+        stop();
+        throw;
+    }
+    stop();
+    file.Commit();
+    if (progress) progress(1.0);
 }
 
 }  // namespace vantorix::cube

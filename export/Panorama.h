@@ -4,6 +4,7 @@
 #include "export/RgbImage.h"
 
 #include <functional>
+#include <string>
 
 namespace vantorix::cube {
 
@@ -18,7 +19,11 @@ using Progress = std::function<void(double done)>;
 // Rows are shared out among `threads` threads (0: one per core).
 RgbImage EquirectangularPanorama(const CubeFaces& faces, int width, int threads = 0, const Progress& progress = {});
 
-// The direction pixel (u, v) of such a panorama looks in.
-Vec3 PanoramaDirection(int width, double u, double v);
+// Makes the panorama and writes it through the replacing writer. A BMP or
+// TGA file is written a block of rows at a time while the next rows are
+// made, so the whole panorama is never held; any other kind is made whole,
+// then written.
+void WriteEquirectangularPanorama(const CubeFaces& faces, int width, const std::string& path, int threads = 0,
+                                  const Progress& progress = {});
 
 }  // namespace vantorix::cube

@@ -1,15 +1,12 @@
 // vantorix-export: from six finished faces to what engines and 3D tools load.
 #include "export/ExportCommand.h"
 
-#include <QCoreApplication>
-
 #include <unistd.h>
 
 #include <iostream>
 
 int main(int argc, char** argv) {
     using namespace vantorix::cube;
-    QCoreApplication application(argc, argv);  // for Qt's picture readers; no display needed
     std::optional<ExportOptions> options;
     try {
         options = ParseExportArguments({argv + 1, argv + argc});

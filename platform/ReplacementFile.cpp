@@ -59,6 +59,10 @@ void ReplacementFile::Write(std::string_view bytes) {
     }
 }
 
+void ReplacementFile::StartFlush() noexcept {
+    ::sync_file_range(fd_, 0, 0, SYNC_FILE_RANGE_WRITE);  // advice: Commit's fsync still decides
+}
+
 void ReplacementFile::KeepModeAndTimes(mode_t mode, timespec accessed, timespec modified) {
     keepModeAndTimes_ = true;
     mode_ = mode & 07777;

@@ -36,6 +36,10 @@ public:
     // Appends bytes to the file; throws FileError.
     void Write(std::string_view bytes);
 
+    // Starts putting what is written so far on disk without waiting for it,
+    // so that a long file's flush at Commit has less left to wait for.
+    void StartFlush() noexcept;
+
     // Gives the new file these permission bits and access and write times at Commit.
     void KeepModeAndTimes(mode_t mode, timespec accessed, timespec modified);
 
