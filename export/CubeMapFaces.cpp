@@ -1,6 +1,7 @@
 #include "export/CubeMapFaces.h"
 
 #include <cstring>
+#include <initializer_list>
 
 namespace vantorix::cube {
 
@@ -50,35 +51,33 @@ CubeMap MakeCubeMap(const CubeFaces& faces) {
     return map;
 }
 
-RgbImage HorizontalCross(const CubeMap& map) {
+namespace {
+
+// A face's place in a layout, in face-sized cells.
+struct Cell {
+    int face, column, row;
+    bool halfTurn = false;
+};
+
+RgbImage Layout(const CubeMap& map, int columns, int rows, std::initializer_list<Cell> cells) {
     const int n = map[0].Width;
-    RgbImage cross(4 * n, 3 * n);
-    Place(cross, map[PY], 1, 0);
-    Place(cross, map[NX], 0, 1);
-    Place(cross, map[PZ], 1, 1);
-    Place(cross, map[PX], 2, 1);
-    Place(cross, map[NZ], 3, 1);
-    Place(cross, map[NY], 1, 2);
-    return cross;
+    RgbImage picture(columns * n, rows * n);
+    for (const Cell& cell : cells) Place(picture, map[cell.face], cell.column, cell.row, cell.halfTurn);
+    return picture;
+}
+
+}  // namespace
+
+RgbImage HorizontalCross(const CubeMap& map) {
+    return Layout(map, 4, 3, {{PY, 1, 0}, {NX, 0, 1}, {PZ, 1, 1}, {PX, 2, 1}, {NZ, 3, 1}, {NY, 1, 2}});
 }
 
 RgbImage VerticalCross(const CubeMap& map) {
-    const int n = map[0].Width;
-    RgbImage cross(3 * n, 4 * n);
-    Place(cross, map[PY], 1, 0);
-    Place(cross, map[NX], 0, 1);
-    Place(cross, map[PZ], 1, 1);
-    Place(cross, map[PX], 2, 1);
-    Place(cross, map[NY], 1, 2);
-    Place(cross, map[NZ], 1, 3, true);
-    return cross;
+    return Layout(map, 3, 4, {{PY, 1, 0}, {NX, 0, 1}, {PZ, 1, 1}, {PX, 2, 1}, {NY, 1, 2}, {NZ, 1, 3, true}});
 }
 
 RgbImage Strip(const CubeMap& map) {
-    const int n = map[0].Width;
-    RgbImage strip(6 * n, n);
-    for (int face = 0; face < 6; ++face) Place(strip, map[face], face, 0);
-    return strip;
+    return Layout(map, 6, 1, {{PX, 0, 0}, {NX, 1, 0}, {PY, 2, 0}, {NY, 3, 0}, {PZ, 4, 0}, {NZ, 5, 0}});
 }
 
 }  // namespace vantorix::cube
