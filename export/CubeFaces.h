@@ -22,7 +22,6 @@ public:
     explicit CubeFaces(std::array<RgbImage, 6> faces, const FaceViews& views = VantorixFaceViews());
 
     int Size() const { return size_; }
-    const Projector& Projection() const { return projector_; }
 
     // Bilinear, between the four texels around the point the direction meets.
     void Sample(const Vec3& direction, std::uint8_t rgb[3]) const;

@@ -42,7 +42,6 @@ class Projector {
 public:
     explicit Projector(const FaceViews& views);
     FacePoint Project(const Vec3& direction) const;
-    const FaceViews& Views() const { return views_; }
 
 private:
     FaceViews views_;

@@ -56,17 +56,15 @@ bool WriteJPEG(cDIBSection& cDib, const std::string& sFile, std::int32_t lQualit
         return Failed("\"" + sFile + "\" names a folder, not a file");
     }
 
-    // Refused here, where the old file would have been deleted, so that the
-    // error reaches the caller with nothing written.
-    RefuseReplacingReadOnly(sFile);
-
     tJ.DIBWidth = cDib.Width();
     tJ.DIBHeight = -cDib.Height();
     tJ.DIBBytes = cDib.DIBSectionBitsPtr();
     tJ.DIBPadBytes = cDib.BytesPerScanLine() - CheckedMultiply(3, cDib.Width(), "the bitmap's row size");
 
     // A file that cannot be created (a missing folder, a full disk) is a
-    // failed write, as when the library cannot create it.
+    // failed write, as when the library cannot create it. A read-only old
+    // file is refused here, where the old file would have been deleted, so
+    // that the error reaches the caller with nothing written.
     std::optional<ReplacementFile> file;
     try {
         file.emplace(sFile);

@@ -9,6 +9,7 @@
 #include <cstring>
 #include <exception>
 #include <functional>
+#include <stdexcept>
 #include <string>
 
 namespace vantorix::testing {
