@@ -6,11 +6,8 @@
 #include "imaging/mPictureLoader.h"
 #include "imaging/mSaveTGA.h"
 #include "job/mMain.h"
-#include "platform/FileError.h"
 #include "platform/FileSystem.h"
 
-#include <array>
-#include <optional>
 
 namespace vantorix {
 
@@ -28,42 +25,34 @@ std::string FaceCaption(int face) {
     return std::string(SkyboxFaces[static_cast<std::size_t>(face)].Caption);
 }
 
-// With As-Is names, an output in the render folder may be called like the
-// frame of another face, however the prefix spells that folder; moving onto
-// it would destroy that render.
-void RefuseOutputsOverRenders(const SkyboxJob& job, const FaceFileNames& names) {
-    if (job.Convert != 0) return;
+// The renders as they stand when finishing begins, so that no write of the
+// run, however its output is spelled or linked, can land on one.
+std::vector<GuardedFiles::File> RenderFiles(const SkyboxJob& job, const FaceFileNames& names) {
+    std::vector<GuardedFiles::File> renders;
     for (int face = 0; face < SkyboxFaceCount; ++face) {
-        for (int other = 0; other < SkyboxFaceCount; ++other) {
-            if (!job.Render[face] || !job.Render[other] || other == face) continue;
-            if (SameFolderEntry(names.FinalName[face], names.RenderName[other])) {
-                throw FaceFinishError(face, "The " + FaceCaption(face) + " face cannot be finished as \"" +
-                                                names.FinalName[face] + "\": that is the render of the " +
-                                                FaceCaption(other) +
-                                                " face. Choose another output prefix; no face was finished.");
-            }
+        if (!job.Render[face]) continue;
+        if (const auto identity = IdentityOf(names.RenderName[face])) {
+            renders.push_back({*identity, "the render of the " + FaceCaption(face) + " face"});
         }
     }
+    return renders;
 }
 
-// The renders as they stood when finishing began, so that a move can still
-// tell one from an output if the folders change under the run.
-std::array<std::optional<FileIdentity>, SkyboxFaceCount> RenderIdentities(const SkyboxJob& job,
-                                                                          const FaceFileNames& names) {
-    std::array<std::optional<FileIdentity>, SkyboxFaceCount> identities;
+// An output that already is a render of the run (its own included: a
+// render folder reached another way, a link) would destroy that render.
+void RefuseOutputsThatAreRenders(const SkyboxJob& job, const FaceFileNames& names, const std::string& renderFolder) {
     for (int face = 0; face < SkyboxFaceCount; ++face) {
-        if (job.Render[face]) identities[face] = IdentityOf(names.RenderName[face]);
-    }
-    return identities;
-}
-
-void RefuseMovingOntoARender(int face, const std::string& final,
-                             const std::array<std::optional<FileIdentity>, SkyboxFaceCount>& renders) {
-    const auto target = IdentityOf(final);
-    if (!target) return;
-    for (int other = 0; other < SkyboxFaceCount; ++other) {
-        if (other != face && renders[other] == target) {
-            throw FileError("replace", final, "it is the render of the " + FaceCaption(other) + " face");
+        if (!job.Render[face]) continue;
+        const auto output = IdentityOf(names.FinalName[face]);
+        if (!output) continue;
+        for (int other = 0; other < SkyboxFaceCount; ++other) {
+            if (job.Render[other] && IdentityOf(names.RenderName[other]) == output) {
+                throw FaceFinishError(face, "The " + FaceCaption(face) + " face cannot be finished as \"" +
+                                                names.FinalName[face] + "\": that is the render of the " +
+                                                FaceCaption(other) + " face (\"" + names.RenderName[other] +
+                                                "\"). Choose another output prefix. No face was finished, and "
+                                                "every render stays in \"" + renderFolder + "\".");
+            }
         }
     }
 }
@@ -72,8 +61,8 @@ void RefuseMovingOntoARender(int face, const std::string& final,
 
 FinishReport FinishImages(const SkyboxJob& job, const std::string& programFolder) {
     const FaceFileNames names = ComposeFaceFileNames(job, programFolder);
-    RefuseOutputsOverRenders(job, names);
-    const auto renders = RenderIdentities(job, names);
+    RefuseOutputsThatAreRenders(job, names, RenderFolder(programFolder));
+    const GuardedFiles renders(RenderFiles(job, names));
     CreateFolderPath(names.OutputFolder);
 
     FinishReport report;
@@ -84,7 +73,6 @@ FinishReport FinishImages(const SkyboxJob& job, const std::string& programFolder
         const std::string& final = names.FinalName[face];
         try {
             if (job.Convert == 0) {
-                RefuseMovingOntoARender(face, final, renders);
                 MoveFile(render, final);
                 continue;
             }

@@ -38,8 +38,9 @@ private:
 // render goes) and delete the render. The output folder is made first.
 //
 // Throws FaceFinishError naming the face and the file when the file system
-// refuses a step, or when a Keep BMP output would take the name of another
-// face's render (nothing is finished then).
+// refuses a step, or when an output already is a render of the run, by file
+// identity, whatever its spelling or links (nothing is finished then; no
+// write during the run lands on a render either).
 FinishReport FinishImages(const SkyboxJob& job, const std::string& programFolder);
 
 // What the waiting window tells the user at the end: "Skybox Images are

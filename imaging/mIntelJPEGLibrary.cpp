@@ -7,6 +7,7 @@
 #include "platform/KernelFile.h"
 #include "platform/ReplacementFile.h"
 
+#include <cerrno>
 #include <cstring>
 #include <optional>
 
@@ -62,15 +63,17 @@ bool WriteJPEG(cDIBSection& cDib, const std::string& sFile, std::int32_t lQualit
     tJ.DIBPadBytes = cDib.BytesPerScanLine() - CheckedMultiply(3, cDib.Width(), "the bitmap's row size");
 
     // A file that cannot be created (a missing folder, a full disk) is a
-    // failed write, as when the library cannot create it. A read-only old
-    // file is refused here, where the old file would have been deleted, so
-    // that the error reaches the caller with nothing written.
+    // failed write, as when the library cannot create it. An old file that
+    // may not be replaced (read-only, or in a folder that takes no new files)
+    // is refused here, where the old file would have been deleted, so that
+    // the error reaches the caller with nothing written.
     std::optional<ReplacementFile> file;
     try {
         file.emplace(sFile);
     } catch (const FileError& error) {
-        if (error.ErrorNumber() == 0) throw;
-        return Failed(std::strerror(error.ErrorNumber()));
+        const int cause = error.ErrorNumber();
+        if (cause == 0 || (replaced && (cause == EACCES || cause == EPERM))) throw;
+        return Failed(std::strerror(cause));
     }
     tJ.JPGFile = file->WritePath().c_str();
     tJ.JPGWidth = cDib.Width();

@@ -15,8 +15,9 @@ namespace vantorix {
 // False when the encoder cannot be set up, the name can hold no file (empty,
 // a folder, or ending in the separator) or the write fails (a missing folder,
 // a full disk); the old file is then untouched and nothing is left behind.
-// Throws when the old file is read-only, when the JPEG library cannot be
-// loaded, and on overflow.
+// Throws when the old file may not be replaced (it is read-only, or its
+// folder takes no new files: it is never written where it stands), when the
+// JPEG library cannot be loaded, and on overflow.
 bool WriteJPEG(cDIBSection& cDib, const std::string& sFile, std::int32_t lQuality);
 
 // Why the last WriteJPEG of this thread returned false, as a sentence

@@ -50,7 +50,7 @@ void SaveTGA(const std::string& FileName, const PixelBlock& Pixels, std::int32_t
         data = {gathered.data(), gathered.size()};
     }
 
-    ReplacementFile file(FileName);
+    ReplacementFile file(FileName, InPlaceWriting::ForAPlainFile);
     file.Write({header.data(), header.size()});
     file.Write(data);
     file.Commit();

@@ -10,7 +10,8 @@ namespace vantorix {
 // Writes the first Width x Height pixels of the block as an uncompressed
 // 24-bit TGA: the 18-byte header (bottom-left origin), then the rows as they
 // lie in the block, row 0 first, and nothing after. An empty name writes
-// nothing. The file is replaced whole or not at all.
+// nothing. The file is replaced whole or not at all, but for a plain file
+// in a folder that takes no new files, which is written where it stands.
 //
 // Throws std::overflow_error for a width or height above 32767 or a size
 // beyond 32 bits, std::out_of_range for a negative size or a block too small,

@@ -197,7 +197,7 @@ void WriteSkyboxScript(const SkyboxJob& job, const std::string& programFolder) {
     const std::string text = ScriptInCodePage(ComposeSkyboxScript(job, programFolder), programFolder,
                                               ansi::SystemCodePage());
     CreateFolderPath(RenderFolder(programFolder));
-    ReplacementFile script(ScriptPath(programFolder));
+    ReplacementFile script(ScriptPath(programFolder), InPlaceWriting::ForAPlainFile);
     script.Write(text);
     script.Commit();
 }

@@ -45,8 +45,9 @@ std::string ScriptInCodePage(const std::string& script, const std::string& progr
 // Writes the script into the render folder, in the system's code page,
 // making the folder if needed. Every number and character is converted
 // first: a SkyboxJobError leaves the disk as it was.
-// The script is replaced whole or not at all; a file the system refuses
-// throws FileError naming the script.
+// The script is replaced whole or not at all, but for a plain script in a
+// render folder that takes no new files, which is written where it stands;
+// a file the system refuses throws FileError naming the script.
 void WriteSkyboxScript(const SkyboxJob& job, const std::string& programFolder);
 
 }  // namespace vantorix

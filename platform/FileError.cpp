@@ -4,8 +4,8 @@
 
 namespace vantorix {
 
-FileError::FileError(const std::string& action, std::string path, int errorNumber)
-    : FileError(action, std::move(path), std::string(std::strerror(errorNumber))) {
+FileError::FileError(const std::string& action, std::string path, int errorNumber, const std::string& note)
+    : FileError(action, std::move(path), std::strerror(errorNumber) + (note.empty() ? "" : ". " + note)) {
     errorNumber_ = errorNumber;
 }
 

@@ -9,6 +9,7 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <mutex>
 #include <random>
 #include <vector>
 
@@ -75,14 +76,6 @@ std::optional<FileIdentity> IdentityOf(const std::string& path) {
     return FileIdentity{status.st_dev, status.st_ino};
 }
 
-bool SameFolderEntry(const std::string& a, const std::string& b) {
-    const std::string folderA = FolderOf(a);
-    const std::string folderB = FolderOf(b);
-    if (a.compare(folderA.size(), std::string::npos, b, folderB.size()) != 0) return false;
-    const auto identityA = IdentityOf(folderA.empty() ? "." : folderA);
-    return identityA && identityA == IdentityOf(folderB.empty() ? "." : folderB);
-}
-
 bool MakeFolder(const std::string& path) {
     return ::mkdir(path.c_str(), 0777) == 0;
 }
@@ -103,6 +96,39 @@ void RefuseReplacingReadOnly(const std::string& path) {
     if ((status.st_mode & S_IWUSR) == 0) throw FileError("replace", path, "the file is read-only");
 }
 
+namespace {
+
+std::mutex guardsLock;
+std::vector<const std::vector<GuardedFiles::File>*> guards;
+
+}  // namespace
+
+GuardedFiles::GuardedFiles(std::vector<File> files) : files_(std::move(files)) {
+    const std::lock_guard lock(guardsLock);
+    guards.push_back(&files_);
+}
+
+GuardedFiles::~GuardedFiles() {
+    const std::lock_guard lock(guardsLock);
+    std::erase(guards, &files_);
+}
+
+std::optional<std::string> GuardedAs(const FileIdentity& identity) {
+    const std::lock_guard lock(guardsLock);
+    for (const auto* files : guards) {
+        for (const GuardedFiles::File& file : *files) {
+            if (file.Identity == identity) return file.What;
+        }
+    }
+    return std::nullopt;
+}
+
+void RefuseReplacingGuarded(const std::string& path) {
+    const auto identity = IdentityOf(path);
+    if (!identity) return;
+    if (const auto what = GuardedAs(*identity)) throw FileError("replace", path, "it is " + *what);
+}
+
 void MoveIntoPlace(const std::string& from, const std::string& to) {
     if (std::rename(from.c_str(), to.c_str()) != 0) throw FileError("replace", to, errno);
     SyncFolder(FolderOf(to));
@@ -110,6 +136,7 @@ void MoveIntoPlace(const std::string& from, const std::string& to) {
 
 void MoveFile(const std::string& from, const std::string& to) {
     RefuseReplacingReadOnly(to);
+    RefuseReplacingGuarded(to);
     if (std::rename(from.c_str(), to.c_str()) == 0) {
         SyncFolder(FolderOf(to));
         return;

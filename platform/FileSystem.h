@@ -2,6 +2,7 @@
 
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace vantorix {
 
@@ -22,11 +23,6 @@ struct FileIdentity {
 // The identity of what the path leads to (links followed); none when nothing does.
 std::optional<FileIdentity> IdentityOf(const std::string& path);
 
-// True when both paths name the same entry in the same folder, however each
-// spells the folder (doubled separators, "." and ".." pieces, links to it).
-// False when either folder does not exist.
-bool SameFolderEntry(const std::string& a, const std::string& b);
-
 // Makes one folder; false when the system refuses.
 bool MakeFolder(const std::string& path);
 
@@ -45,6 +41,31 @@ std::string TemporaryPathBeside(const std::string& path);
 // path where nothing stands passes.
 void RefuseReplacingReadOnly(const std::string& path);
 
+// While a guard lives, no writer of this program replaces, moves onto or
+// writes into the files it holds: the renders of a run while they are being
+// finished, the faces an export reads. They may still be deleted.
+class GuardedFiles {
+public:
+    struct File {
+        FileIdentity Identity;
+        std::string What;  // "the render of the Up face"
+    };
+    explicit GuardedFiles(std::vector<File> files);
+    ~GuardedFiles();
+    GuardedFiles(const GuardedFiles&) = delete;
+    GuardedFiles& operator=(const GuardedFiles&) = delete;
+
+private:
+    std::vector<File> files_;
+};
+
+// What a living guard calls the file, or none when no guard holds it.
+std::optional<std::string> GuardedAs(const FileIdentity& identity);
+
+// Throws FileError naming the path when what it leads to (links followed)
+// is guarded; a path where nothing stands passes.
+void RefuseReplacingGuarded(const std::string& path);
+
 // Renames a finished file over the final path and puts the folder entry on
 // disk; throws FileError naming the final path.
 void MoveIntoPlace(const std::string& from, const std::string& to);
@@ -52,8 +73,9 @@ void MoveIntoPlace(const std::string& from, const std::string& to);
 // Gives a file a new name, replacing a file of that name. Within one file
 // system that is a rename; across file systems the bytes, the permission bits
 // and the access and write times are copied beside the target, flushed and
-// renamed into place, and only then is the source removed. A read-only file
-// at the new name is not replaced. Throws FileError naming the file the
+// renamed into place, and only then is the source removed. A read-only or
+// guarded file at the new name is not replaced, nor is a file in a folder
+// that takes no new files written where it stands. Throws FileError naming the file the
 // system refused.
 void MoveFile(const std::string& from, const std::string& to);
 

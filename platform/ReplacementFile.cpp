@@ -14,26 +14,33 @@ namespace vantorix {
 namespace {
 
 // The final path opened for writing where it stands, or -1 when it is not a
-// file the user may write.
+// plain file of one link that the user may write: a link could lead the
+// bytes into any file the user may write, a render of the run among them.
+// Nothing of the old file is cut yet.
 int OpenInPlace(const std::string& path) {
-    const int fd = ::open(path.c_str(), O_WRONLY | O_CLOEXEC | O_NONBLOCK);
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CLOEXEC | O_NONBLOCK | O_NOFOLLOW);
+    if (fd < 0) return -1;
     struct stat status {};
-    if (fd >= 0 && ::fstat(fd, &status) == 0 && S_ISREG(status.st_mode) && ::ftruncate(fd, 0) == 0) return fd;
-    if (fd >= 0) ::close(fd);
+    if (::fstat(fd, &status) == 0 && S_ISREG(status.st_mode) && status.st_nlink == 1 &&
+        (status.st_mode & S_IWUSR) != 0 && !GuardedAs({status.st_dev, status.st_ino})) {
+        return fd;
+    }
+    ::close(fd);
     return -1;
 }
 
 }  // namespace
 
-ReplacementFile::ReplacementFile(std::string path) : path_(std::move(path)) {
+ReplacementFile::ReplacementFile(std::string path, InPlaceWriting inPlace) : path_(std::move(path)) {
     RefuseReplacingReadOnly(path_);
+    RefuseReplacingGuarded(path_);
     for (int attempt = 0; fd_ < 0; ++attempt) {
         writePath_ = TemporaryPathBeside(path_);
         fd_ = ::open(writePath_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
         if (fd_ >= 0) break;
         const int error = errno;
         if (error == EEXIST && attempt < 100) continue;
-        if (error == EACCES || error == EPERM) {
+        if ((error == EACCES || error == EPERM) && inPlace == InPlaceWriting::ForAPlainFile) {
             fd_ = OpenInPlace(path_);
             if (fd_ >= 0) {
                 writePath_ = path_;
@@ -48,14 +55,22 @@ ReplacementFile::~ReplacementFile() {
     if (!committed_) Discard();
 }
 
+void ReplacementFile::Fail(int errorNumber) const {
+    throw FileError("write", path_, errorNumber,
+                    WritesInPlace() ? "Its folder takes no new files, so it was being written where it stands, and "
+                                      "it may now be damaged"
+                                    : "");
+}
+
 void ReplacementFile::Write(std::string_view bytes) {
     while (!bytes.empty()) {
         const ssize_t written = ::write(fd_, bytes.data(), bytes.size());
         if (written < 0) {
             if (errno == EINTR) continue;
-            throw FileError("write", path_, errno);
+            Fail(errno);
         }
         bytes.remove_prefix(static_cast<std::size_t>(written));
+        written_ += written;
     }
 }
 
@@ -71,14 +86,18 @@ void ReplacementFile::KeepModeAndTimes(mode_t mode, timespec accessed, timespec 
 }
 
 void ReplacementFile::Commit() {
-    if (keepModeAndTimes_ && (::fchmod(fd_, mode_) != 0 || ::futimens(fd_, times_) != 0)) {
-        throw FileError("write", path_, errno);
-    }
-    if (::fsync(fd_) != 0) throw FileError("write", path_, errno);
+    // In place, the old file is cut only now, so that it never holds less than the new bytes.
+    if (WritesInPlace() && ::ftruncate(fd_, written_) != 0) Fail(errno);
+    if (keepModeAndTimes_ && (::fchmod(fd_, mode_) != 0 || ::futimens(fd_, times_) != 0)) Fail(errno);
+    if (::fsync(fd_) != 0) Fail(errno);
     const int closed = ::close(fd_);
     fd_ = -1;
-    if (closed != 0) throw FileError("write", path_, errno);
-    if (!WritesInPlace()) MoveIntoPlace(writePath_, path_);
+    if (closed != 0) Fail(errno);
+    if (!WritesInPlace()) {
+        // The folder may have changed while the file was written.
+        RefuseReplacingGuarded(path_);
+        MoveIntoPlace(writePath_, path_);
+    }
     committed_ = true;
 }
 

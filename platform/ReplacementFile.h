@@ -8,19 +8,24 @@
 
 namespace vantorix {
 
+// What a writer does when the folder takes no new files, so that no
+// temporary file can be made beside the old one.
+enum class InPlaceWriting {
+    Refused,  // fail with the folder's reason; the old file stays as it was
+    // Write a plain file the user may write, and that no other name shares,
+    // where it stands, as the script and TGA writers always have: the one
+    // case in which a failed write can damage the old file.
+    ForAPlainFile,
+};
+
 // Writes a new file beside its final path and renames it into place only once
 // it is complete and on disk, so the path always holds either the whole old
 // file or the whole new one. Dropped uncommitted, it removes what it wrote.
-//
-// A folder that refuses new files may still hold a file its user may write;
-// the program has always written such a file where it stands (truncated,
-// written, flushed), and so does this, but only there: it is the one case
-// in which the old file does not survive a failed write.
+// A read-only file, or one a GuardedFiles holds, is never replaced.
 class ReplacementFile {
 public:
-    // Creates the temporary file in the target's folder; throws FileError,
-    // also for a read-only file at the path.
-    explicit ReplacementFile(std::string path);
+    // Creates the temporary file in the target's folder; throws FileError.
+    explicit ReplacementFile(std::string path, InPlaceWriting inPlace = InPlaceWriting::Refused);
     ~ReplacementFile();
 
     ReplacementFile(const ReplacementFile&) = delete;
@@ -29,7 +34,8 @@ public:
     const std::string& Path() const noexcept { return path_; }
     // Where the bytes go until Commit: the temporary file, or the final path
     // itself when written in place. A writer that opens files by name (the
-    // JPEG library) writes here.
+    // JPEG library) writes here, and never in place: Commit cuts an old file
+    // to the bytes given to Write.
     const std::string& WritePath() const noexcept { return writePath_; }
     bool WritesInPlace() const noexcept { return writePath_ == path_; }
 
@@ -43,15 +49,18 @@ public:
     // Gives the new file these permission bits and access and write times at Commit.
     void KeepModeAndTimes(mode_t mode, timespec accessed, timespec modified);
 
-    // Flushes the file to disk and renames it over the final path; throws FileError.
+    // Flushes the file to disk and renames it over the final path (in place:
+    // cuts the old file to the new length, then flushes); throws FileError.
     void Commit();
 
 private:
+    [[noreturn]] void Fail(int errorNumber) const;
     void Discard() noexcept;
 
     std::string path_;
     std::string writePath_;
     int fd_ = -1;
+    off_t written_ = 0;
     bool committed_ = false;
     bool keepModeAndTimes_ = false;
     mode_t mode_ = 0;

@@ -4,6 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/mount.h>
+
+#include <cerrno>
 #include <cstring>
 #include <filesystem>
 
@@ -224,26 +227,58 @@ TEST(FinishImages, KeepBmpRefusesToMoveAFaceOntoAnotherFacesRender) {
     }
 }
 
-// Names alone cannot tell an output from a render that another name leads to
-// as well; the move itself refuses to replace a render of the run.
-TEST(FinishImages, KeepBmpNeverReplacesARenderOfTheRunWhateverItsName) {
-    ProgramFolder program;
-    for (int frame = 1; frame <= 3; ++frame) WriteRender(program.Render(frame), frame);
-    const std::string up = ReadFileBytes(program.Render(3));
-    SkyboxJob job = JobFor(program, {East, West, Up}, 0, 0);
-    job.Output = program.Path() + "/out/Sky";
-    fs::create_directory(program.Path() + "/out");
-    fs::create_hard_link(program.Render(3), program.Path() + "/out/Sky_0004.bmp");  // West's output is Up's render
-    try {
-        FinishImages(job, program.Path());
-        FAIL() << "a render was replaced";
-    } catch (const FaceFinishError& error) {
-        EXPECT_EQ(error.Face(), West);
-        EXPECT_NE(std::string(error.what()).find("it is the render of the Up face"), std::string::npos) << error.what();
+// An output that already is a render of the run, by any name or link, its
+// own render included, stops the pass before anything is written, whatever
+// the conversion: every render stays as it was.
+TEST(FinishImages, AnOutputThatIsARenderStopsThePassBeforeAnythingIsWritten) {
+    const struct {
+        const char* what;
+        int renderOfFace;  // which face's render West's output leads to
+        bool symbolic;
+    } cases[] = {{"a hard link to another face's render", Up, false}, {"a link to its own render", West, true}};
+    for (const auto& c : cases) {
+        for (const int convert : {0, 1, 2}) {
+            ProgramFolder program;
+            std::string written[4];
+            for (int frame = 1; frame <= 3; ++frame) {
+                WriteRender(program.Render(frame), frame);
+                written[frame] = ReadFileBytes(program.Render(frame));
+            }
+            SkyboxJob job = JobFor(program, {East, West, Up}, convert, 0);
+            job.Output = program.Path() + "/out/Sky";
+            fs::create_directory(program.Path() + "/out");
+            const std::string westOutput = program.Path() + "/out/Sky_0004" + OutputExtension(job);
+            const std::string render = program.Render(c.renderOfFace == Up ? 3 : 2);
+            c.symbolic ? fs::create_symlink(render, westOutput) : fs::create_hard_link(render, westOutput);
+            try {
+                FinishImages(job, program.Path());
+                ADD_FAILURE() << c.what << ", " << convert << ": finished";
+            } catch (const FaceFinishError& error) {
+                EXPECT_EQ(error.Face(), West) << c.what;
+                const std::string other = std::string("the ") + (c.renderOfFace == Up ? "Up" : "West") + " face";
+                EXPECT_NE(std::string(error.what()).find(other), std::string::npos) << error.what();
+            }
+            for (int frame = 1; frame <= 3; ++frame) {
+                EXPECT_TRUE(ReadFileBytes(program.Render(frame)) == written[frame]) << c.what << ", " << convert;
+            }
+            EXPECT_EQ(FolderListing(program.Path() + "/out"), "Sky_0004" + OutputExtension(job) + "\n") << c.what;
+        }
     }
-    EXPECT_EQ(FolderListing(RenderFolder(program.Path())), "Vantorix_0002.bmp\nVantorix_0003.bmp\n");
-    EXPECT_TRUE(ReadFileBytes(program.Render(3)) == up);
-    EXPECT_EQ(FolderListing(program.Path() + "/out"), "Sky_0003.bmp\nSky_0004.bmp\n");
+
+    // The render folder reached through a bind mount: Keep BMP would copy the render onto itself.
+    ProgramFolder program;
+    const std::string bind = program.Path() + "/bind";
+    fs::create_directory(bind);
+    if (::mount(RenderFolder(program.Path()).c_str(), bind.c_str(), nullptr, MS_BIND, nullptr) != 0) {
+        GTEST_SKIP() << "cannot bind-mount here: " << std::strerror(errno);
+    }
+    WriteRender(program.Render(1), 1);
+    const std::string north = ReadFileBytes(program.Render(1));
+    SkyboxJob job = JobFor(program, {North}, 0, 0);
+    job.Output = bind + "/Vantorix";
+    EXPECT_THROW(FinishImages(job, program.Path()), FaceFinishError);
+    EXPECT_TRUE(ReadFileBytes(program.Render(1)) == north);
+    ::umount2(bind.c_str(), MNT_DETACH);
 }
 
 TEST(FinishImages, AReadOnlyOutputIsNotReplacedAndItsRenderStays) {

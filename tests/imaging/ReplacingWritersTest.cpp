@@ -11,6 +11,7 @@
 #include <functional>
 #include <stdexcept>
 
+#include "tests/support/SmallDisk.h"
 #include "tests/support/TempFolder.h"
 #include "tests/support/Unprivileged.h"
 
@@ -75,19 +76,27 @@ TEST(ReplacingWriters, AReadOnlyFileIsRefusedAndKept) {
     }
 }
 
-// As a user, not root: a folder that takes no new files still has its
-// writable files written where they stand; a new file there is refused.
-TEST(ReplacingWriters, AFolderThatRefusesNewFilesHasWritableFilesWrittenInPlace) {
+// As a user, not root: in a folder that takes no new files, the TGA writer
+// writes the user's plain file where it stands, as it always has; the JPEG
+// writer, whose old file would have had to be deleted first, refuses it with
+// an error and leaves it as it was. A new file there is refused by both.
+TEST(ReplacingWriters, AFolderThatRefusesNewFilesHasOnlyTgaFilesWrittenInPlace) {
     for (const Writer& writer : Writers()) {
         TempFolder temp;
         GiveToChild(temp.Path(), 0755);
         WriteFileBytes(temp / "sky.img", "old");
         GiveToChild(temp / "sky.img", 0644);
         GiveToChild(temp.Path(), 0555);
+        const bool inPlace = std::string(writer.name) == "TGA";
         const std::string failures = AsUnprivilegedUser([&] {
             std::string seen;
-            writer.write(temp / "sky.img");
-            if (StartsWithTheOld(temp / "sky.img")) seen += "the old file was kept; ";
+            try {
+                writer.write(temp / "sky.img");
+                if (!inPlace) seen += "written in place; ";
+            } catch (const FileError& error) {
+                if (inPlace) seen += std::string("refused: ") + error.what() + "; ";
+            }
+            if (StartsWithTheOld(temp / "sky.img") == inPlace) seen += "the old file is not as it should be; ";
             try {
                 writer.write(temp / "new.img");
                 seen += "a new file was made in a folder that refuses them; ";
@@ -98,6 +107,31 @@ TEST(ReplacingWriters, AFolderThatRefusesNewFilesHasWritableFilesWrittenInPlace)
         EXPECT_EQ(failures, "") << writer.name;
         EXPECT_EQ(FolderListing(temp.Path()), "sky.img\n") << writer.name;
     }
+}
+
+// An in-place write that runs out of space says the old file may be damaged.
+TEST(ReplacingWriters, AnInPlaceWriteThatFailsSaysTheOldFileMayBeDamaged) {
+    TempFolder temp;
+    GiveToChild(temp.Path(), 0755);
+    const std::string disk = temp / "disk";
+    const testing::SmallDisk small(disk);
+    if (!small.WhyNot().empty()) GTEST_SKIP() << small.WhyNot();
+    WriteFileBytes(disk + "/sky.tga", "old");
+    GiveToChild(disk + "/sky.tga", 0644);
+    ASSERT_EQ(::chmod(disk.c_str(), 0555), 0);  // root's
+    const std::string failures = AsUnprivilegedUser([&] {
+        try {
+            SaveTGA(disk + "/sky.tga", PixelBlock(3 * 200, 200), 200, 200);  // 120 KB on a 64 KiB disk
+            return std::string("a write larger than the disk succeeded");
+        } catch (const FileError& error) {
+            const std::string said = error.what();
+            return said.find("No space left on device") != std::string::npos &&
+                           said.find("may now be damaged") != std::string::npos
+                       ? std::string()
+                       : "said: " + said;
+        }
+    });
+    EXPECT_EQ(failures, "");
 }
 
 }  // namespace

@@ -10,6 +10,7 @@
 #include <filesystem>
 
 #include "tests/support/TempFolder.h"
+#include "tests/support/Unprivileged.h"
 
 namespace vantorix {
 namespace {
@@ -18,6 +19,8 @@ using testing::FolderListing;
 using testing::ReadFileBytes;
 using testing::TempFolder;
 using testing::WriteFileBytes;
+using testing::AsUnprivilegedUser;
+using testing::GiveToChild;
 
 TEST(MoveFile, ReplacesAnOccupiedNameAndLeavesTheSourceGone) {
     TempFolder temp;
@@ -44,19 +47,30 @@ TEST(MoveFile, RefusalsNameTheFileAndKeepTheSource) {
     EXPECT_THROW(DeleteFile(temp / "missing.bmp"), FileError);
 }
 
-// /dev/shm is a tmpfs of its own on Linux machines.
-TEST(MoveFile, AcrossFileSystemsCopiesThenRemovesTheSource) {
-    TempFolder temp;
+// A folder on another file system than `temp`'s (/dev/shm is a tmpfs of its
+// own on Linux machines), or why there is none.
+std::string OtherFileSystemFolder(const TempFolder& temp, std::string& whyNot) {
     char pattern[] = "/dev/shm/vantorix-move-XXXXXX";
-    if (::mkdtemp(pattern) == nullptr) GTEST_SKIP() << "no /dev/shm here";
-    const std::string other = pattern;
+    if (::mkdtemp(pattern) == nullptr) {
+        whyNot = "no /dev/shm here";
+        return "";
+    }
     struct stat here {}, there {};
     ::stat(temp.Path().c_str(), &here);
-    ::stat(other.c_str(), &there);
+    ::stat(pattern, &there);
     if (here.st_dev == there.st_dev) {
-        std::filesystem::remove_all(other);
-        GTEST_SKIP() << "/dev/shm shares the temporary folder's file system";
+        std::filesystem::remove_all(pattern);
+        whyNot = "/dev/shm shares the temporary folder's file system";
+        return "";
     }
+    return pattern;
+}
+
+TEST(MoveFile, AcrossFileSystemsCopiesThenRemovesTheSource) {
+    TempFolder temp;
+    std::string whyNot;
+    const std::string other = OtherFileSystemFolder(temp, whyNot);
+    if (other.empty()) GTEST_SKIP() << whyNot;
     std::string render(3'000'000, '\0');  // more than one copy buffer
     for (std::size_t i = 0; i < render.size(); ++i) render[i] = static_cast<char>(i * 7 + i / 4096);
     WriteFileBytes(other + "/render.bmp", render);
@@ -79,6 +93,42 @@ TEST(MoveFile, AcrossFileSystemsCopiesThenRemovesTheSource) {
     EXPECT_EQ(moved.st_atim.tv_nsec, times[0].tv_nsec);
     EXPECT_EQ(moved.st_mtim.tv_sec, times[1].tv_sec);
     EXPECT_EQ(moved.st_mtim.tv_nsec, times[1].tv_nsec);
+}
+
+// A move is a rename: across file systems too, a folder that takes no new
+// files is refused, and its file is not written where it stands.
+TEST(MoveFile, IntoAFolderThatRefusesNewFilesIsRefusedOnAnyFileSystem) {
+    TempFolder temp;
+    std::string whyNot;
+    const std::string other = OtherFileSystemFolder(temp, whyNot);
+    if (other.empty()) GTEST_SKIP() << whyNot;
+    GiveToChild(temp.Path(), 0755);
+    GiveToChild(other, 0755);
+    for (const std::string& folder : {temp.Path(), other}) {
+        WriteFileBytes(folder + "/render.bmp", "the render");
+        GiveToChild(folder + "/render.bmp", 0644);
+    }
+    ASSERT_TRUE(std::filesystem::create_directory(temp / "locked"));
+    WriteFileBytes(temp / "locked/sky.bmp", "old");
+    GiveToChild(temp / "locked/sky.bmp", 0666);
+    ASSERT_EQ(::chmod((temp / "locked").c_str(), 0555), 0);  // root's
+    const std::string failures = AsUnprivilegedUser([&] {
+        std::string seen;
+        for (const std::string& folder : {temp.Path(), other}) {
+            try {
+                MoveFile(folder + "/render.bmp", temp / "locked/sky.bmp");
+                seen += "moved from " + folder + "; ";
+            } catch (const FileError& error) {
+                if (error.ErrorNumber() != EACCES) seen += std::string("unexpected: ") + error.what() + "; ";
+            }
+        }
+        return seen;
+    });
+    EXPECT_EQ(failures, "");
+    EXPECT_EQ(ReadFileBytes(temp / "locked/sky.bmp"), "old");
+    EXPECT_EQ(ReadFileBytes(other + "/render.bmp"), "the render");
+    EXPECT_EQ(ReadFileBytes(temp / "render.bmp"), "the render");
+    std::filesystem::remove_all(other);
 }
 
 }  // namespace

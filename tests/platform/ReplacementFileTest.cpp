@@ -92,60 +92,77 @@ TEST(ReplacementFile, TheLongestNameTheFileSystemTakesCanBeReplaced) {
     EXPECT_EQ(FolderListing(temp.Path()), std::string(255, 'n') + "\n");
 }
 
+// Read-only is the owner's write bit: another's write bit does not count.
 TEST(ReplacementFile, AReadOnlyFileIsNeitherReplacedNorMovedOnto) {
-    TempFolder temp;
-    const std::string locked = temp / "sky.tga";
-    WriteFileBytes(locked, "keep me");
-    ASSERT_EQ(::chmod(locked.c_str(), 0444), 0);
-    try {
-        ReplacementFile file(locked);
-        FAIL() << "a read-only file was opened for replacing";
-    } catch (const FileError& error) {
-        EXPECT_EQ(error.Path(), locked);
-        EXPECT_NE(std::string(error.what()).find("read-only"), std::string::npos) << error.what();
+    for (const mode_t mode : {0444, 0464, 0466}) {
+        TempFolder temp;
+        const std::string locked = temp / "sky.tga";
+        WriteFileBytes(locked, "keep me");
+        ASSERT_EQ(::chmod(locked.c_str(), mode), 0);
+        try {
+            ReplacementFile file(locked);
+            ADD_FAILURE() << "a read-only file was opened for replacing, mode " << std::oct << mode;
+        } catch (const FileError& error) {
+            EXPECT_EQ(error.Path(), locked);
+            EXPECT_NE(std::string(error.what()).find("read-only"), std::string::npos) << error.what();
+        }
+        WriteFileBytes(temp / "render.bmp", "the render");
+        EXPECT_THROW(MoveFile(temp / "render.bmp", locked), FileError) << std::oct << mode;
+        EXPECT_EQ(ReadFileBytes(locked), "keep me");
+        EXPECT_EQ(ReadFileBytes(temp / "render.bmp"), "the render");
+        EXPECT_EQ(FolderListing(temp.Path()), "render.bmp\nsky.tga\n");
     }
-    WriteFileBytes(temp / "render.bmp", "the render");
-    EXPECT_THROW(MoveFile(temp / "render.bmp", locked), FileError);
-    EXPECT_EQ(ReadFileBytes(locked), "keep me");
-    EXPECT_EQ(ReadFileBytes(temp / "render.bmp"), "the render");
-    EXPECT_EQ(FolderListing(temp.Path()), "render.bmp\nsky.tga\n");
 }
 
-// A folder that refuses new files: its user's writable files are written
-// where they stand, and nothing else changes; a folder that takes new files
-// keeps replacing by rename, another user's file included.
-TEST(ReplacementFile, AFolderThatRefusesNewFilesHasWritableFilesWrittenInPlace) {
+// A folder that refuses new files: a writer that may write in place writes
+// its user's plain file of one link where it stands, and nothing else: not
+// through a link, not into a file another name shares, not another user's
+// file, not a new file. Other writers are refused there. A folder that takes
+// new files keeps replacing by rename, another user's file included.
+TEST(ReplacementFile, AFolderThatRefusesNewFilesHasOnlyPlainWritableFilesWrittenInPlace) {
     TempFolder temp;
     GiveToChild(temp.Path(), 0755);
     const std::string locked = temp / "locked";
     const std::string open = temp / "open";
     ASSERT_TRUE(std::filesystem::create_directory(locked));
     ASSERT_TRUE(std::filesystem::create_directory(open));
-    WriteFileBytes(locked + "/mine.tga", "the old file, longer than the new one");
-    WriteFileBytes(locked + "/theirs.tga", "another user's");
+    for (const char* name : {"/mine.tga", "/refused.tga", "/notes.txt", "/theirs.tga"}) {
+        WriteFileBytes((std::string(name) == "/notes.txt" ? open : locked) + name, "the old file, longer than the new");
+    }
+    for (const char* mine : {"/mine.tga", "/refused.tga"}) GiveToChild(locked + mine, 0644);
+    GiveToChild(open + "/notes.txt", 0644);
+    std::filesystem::create_symlink(open + "/notes.txt", locked + "/link.tga");
+    std::filesystem::create_hard_link(open + "/notes.txt", locked + "/hard.tga");
     WriteFileBytes(open + "/theirs.tga", "another user's");
-    GiveToChild(locked + "/mine.tga", 0644);
     GiveToChild(locked, 0555);
     GiveToChild(open, 0755);
     const ino_t mine = InodeOf(locked + "/mine.tga");
 
     const std::string failures = AsUnprivilegedUser([&] {
         std::string seen;
-        ReplacementFile inPlace(locked + "/mine.tga");
+        ReplacementFile inPlace(locked + "/mine.tga", InPlaceWriting::ForAPlainFile);
         if (!inPlace.WritesInPlace()) seen += "the locked folder's file was not written in place; ";
         inPlace.Write("new");
         inPlace.Commit();
         if (ReadFileBytes(locked + "/mine.tga") != "new") seen += "in place: wrong contents; ";
         if (InodeOf(locked + "/mine.tga") != mine) seen += "in place: not the same file; ";
-        for (const char* refused : {"/theirs.tga", "/new.tga"}) {
+        const struct {
+            const char* name;
+            InPlaceWriting inPlace;
+        } refused[] = {{"/refused.tga", InPlaceWriting::Refused}, {"/link.tga", InPlaceWriting::ForAPlainFile},
+                       {"/hard.tga", InPlaceWriting::ForAPlainFile}, {"/theirs.tga", InPlaceWriting::ForAPlainFile},
+                       {"/new.tga", InPlaceWriting::ForAPlainFile}};
+        for (const auto& c : refused) {
             try {
-                ReplacementFile file(locked + refused);
-                seen += std::string(refused) + " was opened; ";
+                ReplacementFile file(locked + c.name, c.inPlace);
+                file.Write("new");
+                file.Commit();
+                seen += std::string(c.name) + " was written; ";
             } catch (const FileError& error) {
                 if (error.ErrorNumber() != EACCES) seen += std::string("unexpected: ") + error.what() + "; ";
             }
         }
-        ReplacementFile renamed(open + "/theirs.tga");
+        ReplacementFile renamed(open + "/theirs.tga", InPlaceWriting::ForAPlainFile);
         if (renamed.WritesInPlace()) seen += "the open folder's file was written in place; ";
         renamed.Write("replaced");
         renamed.Commit();
@@ -153,9 +170,44 @@ TEST(ReplacementFile, AFolderThatRefusesNewFilesHasWritableFilesWrittenInPlace) 
         return seen;
     });
     EXPECT_EQ(failures, "");
-    EXPECT_EQ(FolderListing(locked), "mine.tga\ntheirs.tga\n");
-    EXPECT_EQ(ReadFileBytes(locked + "/theirs.tga"), "another user's");
-    EXPECT_EQ(FolderListing(open), "theirs.tga\n");
+    EXPECT_EQ(FolderListing(locked), "hard.tga\nlink.tga\nmine.tga\nrefused.tga\ntheirs.tga\n");
+    for (const char* kept : {"/refused.tga", "/link.tga", "/hard.tga", "/theirs.tga"}) {
+        EXPECT_EQ(ReadFileBytes(locked + kept), "the old file, longer than the new") << kept;
+    }
+    EXPECT_EQ(FolderListing(open), "notes.txt\ntheirs.tga\n");
+}
+
+// A guarded file (a render of the run being finished) is never replaced,
+// written into or moved onto, also when a name comes to lead to it only
+// while a file is being written; once the guard is gone, it may be.
+TEST(GuardedFiles, NoWriterReplacesAGuardedFileWhateverNameLeadsToIt) {
+    TempFolder temp;
+    const std::string render = temp / "render.bmp";
+    WriteFileBytes(render, "the render");
+    std::filesystem::create_hard_link(render, temp / "hard.bmp");
+    std::filesystem::create_symlink(render, temp / "link.bmp");
+    WriteFileBytes(temp / "other.bmp", "another render");
+    {
+        const GuardedFiles guard({{*IdentityOf(render), "the render of the Up face"}});
+        for (const char* name : {"hard.bmp", "link.bmp", "render.bmp"}) {
+            try {
+                ReplacementFile file(temp / name);
+                ADD_FAILURE() << name << " was opened for replacing";
+            } catch (const FileError& error) {
+                EXPECT_EQ(std::string(error.what()),
+                          "Cannot replace \"" + temp / name + "\": it is the render of the Up face.");
+            }
+            EXPECT_THROW(MoveFile(temp / "other.bmp", temp / name), FileError) << name;
+        }
+        ReplacementFile late(temp / "late.bmp");
+        late.Write("new");
+        std::filesystem::create_hard_link(render, temp / "late.bmp");
+        EXPECT_THROW(late.Commit(), FileError);
+    }
+    EXPECT_EQ(ReadFileBytes(render), "the render");
+    EXPECT_EQ(FolderListing(temp.Path()), "hard.bmp\nlate.bmp\nlink.bmp\nother.bmp\nrender.bmp\n");
+    MoveFile(temp / "other.bmp", temp / "hard.bmp");
+    EXPECT_EQ(ReadFileBytes(temp / "hard.bmp"), "another render");
 }
 
 }  // namespace
