@@ -44,21 +44,54 @@ DdsHeader CubeMapHeader(int size, bool mipMaps) {
     return header;
 }
 
+namespace {
+
+// How much of each texel of a row `from` wide a texel of a row `to` wide
+// covers, in units of 1 / to of a texel: texel x spans [x from, (x + 1) from)
+// in those units, texel i of the row before [i to, (i + 1) to).
+struct Footprint {
+    int First = 0;
+    std::vector<int> Weights;  // for texels First, First + 1, ...
+};
+
+std::vector<Footprint> Footprints(int from, int to) {
+    std::vector<Footprint> footprints(static_cast<std::size_t>(to));
+    for (int x = 0; x < to; ++x) {
+        const long long start = static_cast<long long>(x) * from, end = start + from;
+        Footprint& footprint = footprints[static_cast<std::size_t>(x)];
+        footprint.First = static_cast<int>(start / to);
+        for (long long i = footprint.First; i * to < end; ++i) {
+            footprint.Weights.push_back(static_cast<int>(std::min(end, (i + 1) * to) - std::max(start, i * to)));
+        }
+    }
+    return footprints;
+}
+
+}  // namespace
+
 std::vector<RgbImage> MipMapChain(const RgbImage& face) {
     std::vector<RgbImage> chain;
     chain.reserve(32);
     const RgbImage* above = &face;
     while (above->Width > 1 || above->Height > 1) {
         RgbImage level(std::max(1, above->Width / 2), std::max(1, above->Height / 2));
+        const std::vector<Footprint> columns = Footprints(above->Width, level.Width);
+        const std::vector<Footprint> rows = Footprints(above->Height, level.Height);
+        const long long total = static_cast<long long>(above->Width) * above->Height;  // every texel's weights sum to this
         for (int y = 0; y < level.Height; ++y) {
-            const int y0 = std::min(2 * y, above->Height - 1), y1 = std::min(2 * y + 1, above->Height - 1);
+            const Footprint& row = rows[static_cast<std::size_t>(y)];
             for (int x = 0; x < level.Width; ++x) {
-                const int x0 = std::min(2 * x, above->Width - 1), x1 = std::min(2 * x + 1, above->Width - 1);
-                for (int c = 0; c < 3; ++c) {
-                    const int sum = above->At(x0, y0)[c] + above->At(x1, y0)[c] + above->At(x0, y1)[c] +
-                                    above->At(x1, y1)[c];
-                    level.At(x, y)[c] = static_cast<std::uint8_t>((sum + 2) / 4);
+                const Footprint& column = columns[static_cast<std::size_t>(x)];
+                long long sum[3] = {0, 0, 0};
+                for (std::size_t j = 0; j < row.Weights.size(); ++j) {
+                    for (std::size_t i = 0; i < column.Weights.size(); ++i) {
+                        const std::uint8_t* texel =
+                            above->At(column.First + static_cast<int>(i), row.First + static_cast<int>(j));
+                        const long long weight = static_cast<long long>(row.Weights[j]) * column.Weights[i];
+                        for (int c = 0; c < 3; ++c) sum[c] += weight * texel[c];
+                    }
                 }
+                for (int c = 0; c < 3; ++c) level.At(x, y)[c] = static_cast<std::uint8_t>((sum[c] + total / 2) / total);
             }
         }
         chain.push_back(std::move(level));

@@ -44,8 +44,10 @@ inline constexpr std::uint32_t DDSCAPS2_CUBEMAP = 0x200, DDSCAPS2_CUBEMAP_ALLFAC
 // The header of a cube map with faces `size` wide, with or without mip-maps.
 DdsHeader CubeMapHeader(int size, bool mipMaps);
 
-// The mip-map chain of a face below it: each level box-filtered from the one
-// before, half its size (rounded down, at least 1), down to 1 x 1.
+// The mip-map chain of a face below it, down to 1 x 1: each level half the
+// size of the one before (rounded down, at least 1), each texel the average
+// of every texel of the level before that its footprint covers, weighted by
+// how much of it is covered (for an even size, the plain 2 x 2 average).
 std::vector<RgbImage> MipMapChain(const RgbImage& face);
 
 // Writes the cube map as a DDS file through the replacing writer.

@@ -6,8 +6,13 @@
 #include "export/FaceSet.h"
 #include "export/ImageFile.h"
 #include "export/Panorama.h"
+#include "job/SkyboxJob.h"
+#include "platform/FileSystem.h"
 
+#include <algorithm>
+#include <cctype>
 #include <charconv>
+#include <cstring>
 #include <filesystem>
 #include <ostream>
 #include <stdexcept>
@@ -49,6 +54,52 @@ void NeedPictureName(const std::string& option, const std::string& path) {
     }
 }
 
+bool EndsWithNoCase(const std::string& text, const std::string& end) {
+    return text.size() >= end.size() &&
+           std::equal(end.begin(), end.end(), text.end() - static_cast<std::ptrdiff_t>(end.size()),
+                      [](char a, char b) { return std::tolower(static_cast<unsigned char>(a)) == b; });
+}
+
+// Every file the options ask for, with the option that asks for it.
+std::vector<std::pair<std::string, std::string>> OutputFiles(const ExportOptions& options) {
+    std::vector<std::pair<std::string, std::string>> files;
+    for (const auto& [option, path] : {std::pair{"--equirect", options.Equirect}, {"--dds", options.Dds},
+                                       {"--cross", options.Cross}, {"--vcross", options.VerticalCross},
+                                       {"--strip", options.Strip}}) {
+        if (!path.empty()) files.emplace_back(option, path);
+    }
+    if (!options.FacesGl.empty()) {
+        for (const std::string& path : CubeMapFaceFiles(options.FacesGl)) files.emplace_back("--faces-gl", path);
+    }
+    return files;
+}
+
+// Before any work: the output can be written, and is none of the faces read.
+void CheckOutput(const std::string& option, const std::string& path, const FaceSet& set) {
+    const std::string named = option + " \"" + path + "\"";
+    if (const auto output = IdentityOf(path)) {
+        for (std::size_t face = 0; face < set.Files.size(); ++face) {
+            if (IdentityOf(set.Files[face]) == output) {
+                throw ExportError(named + " is the " + std::string(SkyboxFaces[face].Caption) +
+                                  " face this export reads (\"" + set.Files[face] + "\"): name another file.");
+            }
+        }
+    }
+    std::error_code error;
+    if (std::filesystem::is_directory(path, error)) throw ExportError(named + " is a folder: name a file.");
+    RefuseReplacingReadOnly(path);
+    // The nearest folder that stands must take new files: the output's own, or the first of those to be made.
+    std::filesystem::path folder = std::filesystem::absolute(path).parent_path();
+    while (!std::filesystem::exists(folder, error) && folder.has_relative_path()) folder = folder.parent_path();
+    if (!std::filesystem::is_directory(folder, error)) {
+        throw ExportError(named + ": \"" + folder.string() + "\" is not a folder, so no folder can be made there.");
+    }
+    if (const int refusal = NewFileRefusal(folder.string())) {
+        throw ExportError(named + ": the folder \"" + folder.string() + "\" takes no new files (" +
+                          std::strerror(refusal) + ").");
+    }
+}
+
 // Makes the folders an output goes into, as the finisher does for its faces.
 void MakeFolderFor(const std::string& path) {
     const std::filesystem::path folder = std::filesystem::path(path).parent_path();
@@ -77,7 +128,13 @@ std::optional<ExportOptions> ParseExportArguments(const std::vector<std::string>
         else if (argument == "--strip") options.Strip = value();
         else if (argument == "--threads") options.Threads = WholeNumber(argument, value(), 1, 256);
         else if (argument == "--faces") {
-            for (int face = 0; face < 6; ++face) options.FaceFiles.push_back(value());
+            while (options.FaceFiles.size() < 6 && i + 1 < arguments.size() && !arguments[i + 1].starts_with("--")) {
+                options.FaceFiles.push_back(arguments[++i]);
+            }
+            if (options.FaceFiles.size() < 6) {
+                throw std::invalid_argument("--faces needs six files, North, South, East, West, Up and Down; it got " +
+                                            std::to_string(options.FaceFiles.size()) + ".");
+            }
         } else if (argument.rfind("--", 0) == 0) {
             throw std::invalid_argument("There is no option " + argument + ".");
         } else if (options.Prefix.empty()) {
@@ -93,10 +150,39 @@ std::optional<ExportOptions> ParseExportArguments(const std::vector<std::string>
         options.VerticalCross.empty() && options.Strip.empty()) {
         throw std::invalid_argument("Nothing to write: ask for --equirect, --dds, --faces-gl, --cross, --vcross or --strip.");
     }
+    if (options.EquirectWidth != 0 && options.Equirect.empty()) {
+        throw std::invalid_argument("--width sets the panorama's width: it needs --equirect.");
+    }
+    if (options.MipMaps && options.Dds.empty()) throw std::invalid_argument("--mipmaps is for the DDS file: it needs --dds.");
     if (options.EquirectWidth % 2 != 0) throw std::invalid_argument("--width takes an even number.");
     for (const auto& [option, path] : {std::pair{"--equirect", options.Equirect}, {"--cross", options.Cross},
                                        {"--vcross", options.VerticalCross}, {"--strip", options.Strip}}) {
         if (!path.empty()) NeedPictureName(option, path);
+    }
+    if (!options.Dds.empty() && !EndsWithNoCase(options.Dds, ".dds")) {
+        throw std::invalid_argument("--dds \"" + options.Dds + "\": end the name in .dds.");
+    }
+    if (!options.FacesGl.empty()) {
+        const std::string name = std::filesystem::path(options.FacesGl).filename().string();
+        if (name.empty() || name == "." || name == "..") {
+            throw std::invalid_argument("--faces-gl \"" + options.FacesGl +
+                                        "\": give a name for the files, not only a folder (\"cubes/sky\" writes "
+                                        "cubes/sky_px.png and five more).");
+        }
+        if (name.find('.') != std::string::npos && !IsImageFileName(options.FacesGl)) {
+            throw std::invalid_argument("--faces-gl \"" + options.FacesGl +
+                                        "\": end the name in .png, .jpg, .tga or .bmp, or give it no extension (PNG).");
+        }
+    }
+    std::vector<std::pair<std::string, std::string>> seen;  // where each output goes, and which option said so
+    for (const auto& [option, path] : OutputFiles(options)) {
+        const std::string place = std::filesystem::absolute(path).lexically_normal().string();
+        for (const auto& [otherPlace, otherOption] : seen) {
+            if (otherPlace == place) {
+                throw std::invalid_argument(otherOption + " and " + option + " both write \"" + path + "\".");
+            }
+        }
+        seen.emplace_back(place, option);
     }
     return options;
 }
@@ -121,8 +207,16 @@ void RunExport(const ExportOptions& options, std::ostream& report, std::ostream*
         set.Description = "the six files given";
         std::copy(options.FaceFiles.begin(), options.FaceFiles.end(), set.Files.begin());
     }
+    std::vector<GuardedFiles::File> inputs;
+    for (std::size_t face = 0; face < set.Files.size(); ++face) {
+        if (const auto identity = IdentityOf(set.Files[face])) {
+            inputs.push_back({*identity, "the " + std::string(SkyboxFaces[face].Caption) + " face this export reads"});
+        }
+    }
+    for (const auto& [option, path] : OutputFiles(options)) CheckOutput(option, path, set);
     report << "Faces: " << set.Description << ", from \"" << set.Files[0] << "\" on" << std::endl;
     const CubeFaces faces(LoadFaces(set));
+    const GuardedFiles guard(std::move(inputs));  // in case a name comes to lead to a face while the work runs
 
     if (!options.Equirect.empty()) {
         const int width = options.EquirectWidth > 0 ? options.EquirectWidth : 4 * faces.Size();
@@ -160,6 +254,32 @@ void RunExport(const ExportOptions& options, std::ostream& report, std::ostream*
         WriteImageFile(path, layout(map));
         report << "Wrote \"" << path << "\"" << std::endl;
     }
+}
+
+int ExportMain(const std::vector<std::string>& arguments, std::ostream& output, std::ostream& errors,
+               bool showProgress) {
+    if (arguments.empty()) {
+        errors << ExportUsage;
+        return 2;
+    }
+    std::optional<ExportOptions> options;
+    try {
+        options = ParseExportArguments(arguments);
+    } catch (const std::invalid_argument& error) {
+        errors << "vantorix-export: " << error.what() << "\nTry 'vantorix-export --help'.\n";
+        return 2;
+    }
+    if (!options) {
+        output << ExportUsage;
+        return 0;
+    }
+    try {
+        RunExport(*options, output, showProgress ? &errors : nullptr);
+    } catch (const std::exception& error) {
+        errors << "vantorix-export: " << error.what() << "\n";
+        return 1;
+    }
+    return 0;
 }
 
 }  // namespace vantorix::cube

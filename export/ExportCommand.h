@@ -20,8 +20,8 @@ struct ExportOptions {
     int Threads = 0;                       // 0: one per core
 };
 
-// Reads the command line; throws std::invalid_argument saying what is wrong.
-// Empty when help was asked for.
+// Reads the command line; throws std::invalid_argument saying in one line
+// what is wrong. Empty when help was asked for.
 std::optional<ExportOptions> ParseExportArguments(const std::vector<std::string>& arguments);
 
 extern const char* const ExportUsage;
@@ -32,8 +32,16 @@ std::vector<std::string> CubeMapFaceFiles(const std::string& prefix);
 
 // Loads the faces and writes every output asked for; says which faces it
 // read on `report`, and how far a panorama has come on `progress` when given.
-// Throws ExportError, FileError or std::invalid_argument; writes nothing
-// before every face has loaded.
+// Every output is checked first: it is no input face (by file identity),
+// not a folder, not read-only, and its folder takes new files or can be
+// made. Throws ExportError, FileError or std::invalid_argument; writes
+// nothing before every face has loaded.
 void RunExport(const ExportOptions& options, std::ostream& report, std::ostream* progress);
+
+// The whole command: the exit status, 0 done, 1 the export failed (one
+// message), 2 the command line is wrong (one line and where to find help)
+// or empty (the usage). Progress goes to `errors` when `showProgress`.
+int ExportMain(const std::vector<std::string>& arguments, std::ostream& output, std::ostream& errors,
+               bool showProgress);
 
 }  // namespace vantorix::cube

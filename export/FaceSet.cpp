@@ -3,12 +3,15 @@
 #include "collect/FaceFileNames.h"
 #include "imaging/mPictureLoader.h"
 #include "job/SkyboxJob.h"
+#include "platform/FileSystem.h"
 #include "platform/JpegLibrary.h"
 
 #include <sys/stat.h>
 
 #include <algorithm>
 #include <cstring>
+#include <filesystem>
+#include <optional>
 #include <fstream>
 #include <iterator>
 #include <thread>
@@ -106,9 +109,12 @@ bool EndsWithJpeg(const std::string& path) {
 
 }  // namespace
 
-FaceSet FindFaceSet(const std::string& prefix, const std::string& folder) {
+namespace {
+
+// Every complete set of faces under the prefix; what was found of the
+// incomplete ones goes to `tried`.
+std::vector<FaceSet> CompleteSets(const std::string& prefix, const std::string& folder, std::string& tried) {
     std::vector<FaceSet> complete;
-    std::string tried;
     for (const NameScheme& scheme : Schemes) {
         for (int convert = 0; convert < 3; ++convert) {
             SkyboxJob job;
@@ -130,6 +136,71 @@ FaceSet FindFaceSet(const std::string& prefix, const std::string& folder) {
             }
         }
     }
+    return complete;
+}
+
+// The prefix a face file's name carries, if it is named as the finisher names faces.
+std::optional<std::string> PrefixOfFaceFile(const std::string& path) {
+    for (const NameScheme& scheme : Schemes) {
+        for (int convert = 0; convert < 3; ++convert) {
+            SkyboxJob job;
+            job.NameScheme = scheme.Scheme;
+            job.NameAbreviate = scheme.Abbreviate;
+            job.Convert = convert;
+            for (int face = 0; face < SkyboxFaceCount; ++face) {
+                const std::string end = "_" + FaceName(job, face) + OutputExtension(job);
+                if (path.size() > end.size() && path.ends_with(end)) return path.substr(0, path.size() - end.size());
+            }
+        }
+    }
+    return std::nullopt;
+}
+
+// For a prefix that names a folder or a face file: the face sets in that
+// folder, or the set of that file, as a sentence, spelled as the prefix is.
+std::string FaceSetsNear(const std::string& prefix, const std::string& folder) {
+    struct Candidate {
+        std::string Path, Shown;
+        bool operator<(const Candidate& other) const { return Path < other.Path; }
+        bool operator==(const Candidate& other) const { return Path == other.Path; }
+    };
+    const std::string path = OutputPrefixPath(prefix, folder);
+    std::error_code error;
+    std::vector<Candidate> candidates;
+    const bool isFolder = std::filesystem::is_directory(path, error);
+    if (isFolder) {
+        const auto inside = [](const std::string& folderPath) {
+            return folderPath.ends_with(PathSeparator) ? folderPath : folderPath + PathSeparator;
+        };
+        for (const auto& entry : std::filesystem::directory_iterator(path, error)) {
+            if (const auto stem = PrefixOfFaceFile(entry.path().filename().string())) {
+                candidates.push_back({inside(path) + *stem, inside(prefix) + *stem});
+            }
+        }
+    } else if (const auto stem = PrefixOfFaceFile(path); stem && IsFile(path)) {
+        candidates.push_back({*stem, PrefixOfFaceFile(prefix).value_or(*stem)});
+    } else {
+        return "";
+    }
+    std::sort(candidates.begin(), candidates.end());
+    candidates.erase(std::unique(candidates.begin(), candidates.end()), candidates.end());
+    std::string sets;
+    for (const Candidate& candidate : candidates) {
+        std::string ignored;
+        for (const FaceSet& set : CompleteSets(candidate.Path, "/", ignored)) {
+            sets += "\n  \"" + candidate.Shown + "\" (" + set.Description + ")";
+        }
+    }
+    const std::string what = isFolder ? " That is a folder; " : " That is a face file; ";
+    if (sets.empty()) return what + "no complete set of six faces lies " + (isFolder ? "in it." : "beside it.");
+    return what + "give the prefix of a set of faces " + (isFolder ? "in it" : "beside it") + ":" + sets;
+}
+
+}  // namespace
+
+FaceSet FindFaceSet(const std::string& prefix, const std::string& folder) {
+    std::string tried;
+    const std::vector<FaceSet> complete = CompleteSets(prefix, folder, tried);
     if (complete.size() == 1) return complete.front();
     if (complete.size() > 1) {
         std::string sets;
@@ -145,7 +216,7 @@ FaceSet FindFaceSet(const std::string& prefix, const std::string& folder) {
         }(), folder);
         throw ExportError("No face of a skybox has the prefix \"" + prefix + "\": tried \"" + example.FinalName[0] +
                           "\" and the other faces under every name scheme (As-Is, Compass, Direction, abbreviated or "
-                          "not) as .bmp, .tga and .jpg.");
+                          "not) as .bmp, .tga and .jpg." + FaceSetsNear(prefix, folder));
     }
     throw ExportError("No complete set of six faces has the prefix \"" + prefix + "\":" + tried);
 }

@@ -90,6 +90,17 @@ std::string TemporaryPathBeside(const std::string& path) {
     return FolderOf(path) + ".vantorix-" + RandomPart() + ".tmp";
 }
 
+int NewFileRefusal(const std::string& folder) {
+    std::string probe = folder;
+    if (!probe.empty() && probe.back() != PathSeparator) probe += PathSeparator;
+    probe = TemporaryPathBeside(probe);
+    const int fd = ::open(probe.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+    if (fd < 0) return errno;
+    ::close(fd);
+    ::unlink(probe.c_str());
+    return 0;
+}
+
 void RefuseReplacingReadOnly(const std::string& path) {
     struct stat status {};
     if (::stat(path.c_str(), &status) != 0 || S_ISDIR(status.st_mode)) return;

@@ -36,6 +36,10 @@ std::string FolderOf(const std::string& path);
 // takes can be replaced.
 std::string TemporaryPathBeside(const std::string& path);
 
+// 0 when a new file can be made in the folder (tried with a hidden file that
+// is removed at once), else the system's reason, an errno value.
+int NewFileRefusal(const std::string& folder);
+
 // The one rule for every writer that replaces a file: a read-only file (the
 // owner may not write it) is never replaced. Throws FileError naming it; a
 // path where nothing stands passes.

@@ -94,6 +94,18 @@ TEST(ExportAgreement, OpenImageIoReadsOurDdsAsACubeMapOfSixFaces) {
     EXPECT_TRUE(first.Width == 48 && first.Pixels == map[0].Pixels) << "the first face is +X, pixel for pixel";
 }
 
+// Five blocks of rows, the last one short, through a ring of four; BMP rows padded.
+TEST(Panorama, WrittenABlockAtATimeItIsThePanoramaMadeWholePixelForPixel) {
+    TempFolder temp;
+    const CubeFaces faces(testing::RenderDefaultRun(24).Faces);
+    const RgbImage whole = EquirectangularPanorama(faces, 150, 2);
+    for (const char* name : {"pano.bmp", "pano.tga"}) {
+        WriteEquirectangularPanorama(faces, 150, temp / name, 2);
+        const RgbImage written = Load(temp / name);
+        EXPECT_TRUE(written.Width == 150 && written.Height == 75 && written.Pixels == whole.Pixels) << name;
+    }
+}
+
 TEST(DdsFile, HeaderAndMipMapChainFollowTheClassicLayout) {
     const DdsHeader plain = CubeMapHeader(47, false), mipped = CubeMapHeader(47, true);
     EXPECT_EQ(plain.Flags, 0x100Fu);
@@ -123,6 +135,29 @@ TEST(DdsFile, HeaderAndMipMapChainFollowTheClassicLayout) {
     EXPECT_EQ(bytes.size(), 4u + 124u + 6u * 4u * (16u + 4u + 1u));
     EXPECT_EQ(bytes.substr(0, 4), "DDS ");
     EXPECT_EQ(bytes.substr(128, 4), std::string("\0\0\0\xff", 4)) << "blue, green, red, alpha";
+}
+
+// An odd size: each texel of a level averages all it covers, so the last
+// column of a 5-texel face reaches the 2-texel level and the mean stays.
+TEST(DdsFile, MipMapsOfAnOddFaceAverageEveryTexelTheyCover) {
+    RgbImage face(5, 5);
+    for (int y = 0; y < 5; ++y) face.At(4, y)[0] = 250;
+    CubeMap map;
+    for (RgbImage& side : map) side = face;
+    TempFolder temp;
+    WriteDdsCubeMap(temp / "sky.dds", map, true);
+    const std::string bytes = ReadFileBytes(temp / "sky.dds");
+    ASSERT_EQ(bytes.size(), 128u + 6u * 4u * (25u + 4u + 1u));
+    // Texel (x, y) of level `level` of the first face, red: levels 5, 2 and 1 texels wide follow the header.
+    const auto red = [&](int level, int x, int y) {
+        const int widths[] = {5, 2, 1};
+        std::size_t at = 128;
+        for (int l = 0; l < level; ++l) at += 4u * widths[l] * widths[l];
+        return static_cast<int>(static_cast<std::uint8_t>(bytes[at + 4u * (y * widths[level] + x) + 2]));
+    };
+    EXPECT_EQ(red(1, 0, 0), 0) << "columns 0 to 2.5";
+    EXPECT_EQ(red(1, 1, 1), 100) << "columns 2.5 to 5: two fifths of 250";
+    EXPECT_EQ(red(2, 0, 0), 50) << "the face's mean";
 }
 
 // Fixtures with four colours at four corners show a turn or a flip.
@@ -295,6 +330,90 @@ TEST(ExportCommand, WritesEveryOutputAskedForBesideItsNameAndNamesTheCubeMapFace
     EXPECT_EQ(pano.Height, 10);
     EXPECT_EQ(Load(temp / "out/v.tga").Height, 24);
     EXPECT_EQ(CubeMapFaceFiles(temp / "gl/cube")[5], temp / "gl/cube_nz.png");
+}
+
+struct CommandResult {
+    int status;
+    std::string output, errors;
+};
+
+CommandResult RunCommand(const std::vector<std::string>& arguments) {
+    std::ostringstream output, errors;
+    const int status = ExportMain(arguments, output, errors, false);
+    return {status, output.str(), errors.str()};
+}
+
+TEST(ExportCommand, AWrongCommandLineGetsOneLineAndWhereHelpIs) {
+    const struct {
+        std::vector<std::string> arguments;
+        const char* said;
+    } cases[] = {
+        {{"sky", "--equirect", "p.png", "--width", "512x"}, "not \"512x\""},
+        {{"sky", "--dds", "out/sky.png"}, "end the name in .dds"},
+        {{"sky", "--faces-gl", "out/sky.gif"}, "or give it no extension"},
+        {{"sky", "--faces-gl", "out/dir/"}, "not only a folder"},
+        {{"sky", "--cross", "out/a.png", "--strip", "out/./a.png"}, "--cross and --strip both write"},
+        {{"sky", "--faces-gl", "out/c.png", "--cross", "out/c_px.png"}, "both write"},
+        {{"sky", "--cross", "a.png", "--mipmaps"}, "it needs --dds"},
+        {{"sky", "--cross", "a.png", "--width", "64"}, "it needs --equirect"},
+        {{"--faces", "n", "s", "e", "w", "u", "--cross", "x.png"}, "needs six files, North, South, East, West, Up and "
+                                                                   "Down; it got 5."},
+        {{"--faces"}, "it got 0."},
+    };
+    for (const auto& c : cases) {
+        const CommandResult result = RunCommand(c.arguments);
+        EXPECT_EQ(result.status, 2) << c.said;
+        EXPECT_NE(result.errors.find(c.said), std::string::npos) << result.errors;
+        EXPECT_TRUE(result.errors.ends_with("\nTry 'vantorix-export --help'.\n")) << result.errors;
+        EXPECT_EQ(std::count(result.errors.begin(), result.errors.end(), '\n'), 2) << result.errors;
+    }
+    const CommandResult nothing = RunCommand({});
+    EXPECT_EQ(nothing.status, 2);
+    EXPECT_EQ(nothing.errors, ExportUsage);
+}
+
+// Every output is checked before the faces are loaded, so a call that fails
+// writes nothing: no output is a face it reads, however it is spelled or
+// linked, a folder, a read-only file, or in a folder that takes no new
+// files. A prefix that names a face file or a folder says which sets lie there.
+TEST(ExportCommand, EveryOutputIsCheckedBeforeAnyWorkAndAFailedCallWritesNothing) {
+    TempFolder temp;
+    WriteFaces(temp / "sky", Compass, ".bmp");
+    fs::create_symlink(temp / "sky_East.bmp", temp / "link.bmp");
+    fs::create_hard_link(temp / "sky_Up.bmp", temp / "gl_px.bmp");
+    fs::create_directory(temp / "folder.dds");
+    WriteFileBytes(temp / "locked.png", "old");
+    fs::permissions(temp / "locked.png", fs::perms::owner_read);
+    const std::string sky = temp / "sky";
+    const struct {
+        std::vector<std::string> arguments;
+        std::string said;
+    } cases[] = {
+        {{sky, "--cross", sky + "_North.bmp"}, "is the North face this export reads"},
+        {{sky, "--strip", temp / "./folder.dds/../sky_South.bmp"}, "is the South face"},
+        {{sky, "--equirect", temp / "link.bmp"}, "is the East face"},
+        {{sky, "--faces-gl", temp / "gl.bmp"}, "is the Up face"},
+        {{sky, "--cross", temp / "out/first.png", "--strip", "/proc/strip.png"}, "\"/proc\" takes no new files"},
+        {{sky, "--dds", temp / "folder.dds"}, "is a folder"},
+        {{sky, "--cross", temp / "locked.png"}, "read-only"},
+        {{sky + "_North.bmp", "--cross", temp / "x.png"}, "That is a face file; give the prefix of a set of faces "
+                                                          "beside it:\n  \"" + sky + "\" (Compass names, .bmp)"},
+        {{temp.Path(), "--cross", temp / "x.png"}, "That is a folder; give the prefix of a set of faces in it:\n  \"" +
+                                                       sky + "\" (Compass names, .bmp)"},
+    };
+    const std::string listing = FolderListing(temp.Path());
+    const std::string north = ReadFileBytes(sky + "_North.bmp");
+    for (const auto& c : cases) {
+        const CommandResult result = RunCommand(c.arguments);
+        EXPECT_EQ(result.status, 1) << c.said;
+        EXPECT_NE(result.errors.find(c.said), std::string::npos) << result.errors;
+        EXPECT_EQ(std::count(result.errors.begin(), result.errors.end(), '\n'),
+                  std::count(c.said.begin(), c.said.end(), '\n') + 1)
+            << result.errors;
+        EXPECT_EQ(FolderListing(temp.Path()), listing) << c.said;
+    }
+    EXPECT_TRUE(ReadFileBytes(sky + "_North.bmp") == north);
+    EXPECT_EQ(RunCommand({sky, "--cross", temp / "out/cross.png"}).status, 0) << "and a sound call still works";
 }
 
 }  // namespace
