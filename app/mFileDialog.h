@@ -27,7 +27,7 @@ std::string ConvertFilter(std::string filter);
 // cancel, all four come back empty or 0. OwnerWindow -1 means no owner;
 // OverwritePrompt asks before an existing file is chosen. Hook and template
 // flags are dropped. Throws DialogNameTooLong, before the dialog opens, for
-// an initial FileName or FileTitle of 260 characters or more.
+// an initial FileName or FileTitle of more than 260 characters.
 bool ShowSaveDialog(std::string& FileName, std::string& FileTitle, bool& OverwritePrompt, std::string& Filter,
                     std::int32_t& FilterIndex, std::string& InitDir, std::string& Title, std::string& DefExt,
                     std::int32_t& OwnerWindow, std::int32_t& Flags);

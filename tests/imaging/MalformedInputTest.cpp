@@ -68,6 +68,7 @@ TEST(MalformedInput, EveryFileGivesAStatusOrAClearError) {
         // After the header chunk, a text chunk that claims 800 MB.
         {"chunk-claims-800-mb.png", png.substr(0, 33) + std::string("\x30\x00\x00\x00tEXtabc", 11) + png.substr(33),
          std::nullopt},
+        {"bytes-after-the-end-chunk.png", png + "anything after IEND", PictureStatus::Loaded},
         {"not-a-bmp-png-or-ppm.bmp", "#define x_width 1\n#define x_height 1\nstatic char x_bits[] = {0x00};\n", std::nullopt},
     };
     for (const auto& [name, bytes, status] : cases) {

@@ -56,6 +56,9 @@ TEST(AnsiCodePage, TextBecomesOneByteACharacterOrNamesTheCharacterItCannotHold) 
     EXPECT_EQ(ToCodePage("\xD0\x96", CodePageOfLocale("ru_RU")), "\xC6");  // Zhe
     EXPECT_EQ(ToCodePage("\xE7\xA9\xBA", CodePageOfLocale("ja_JP")), "\x8B\xF3");  // sky, two bytes in 932
     EXPECT_EQ(FromCodePage("Sky \xE9", western), "Sky \xC3\xA9");
+    std::string longText;  // more than one 4 KiB buffer of output
+    for (int i = 0; i < 5000; ++i) longText += "\xC3\xA9";
+    EXPECT_EQ(ToCodePage(longText, western), std::string(5000, '\xE9'));
     try {
         ToCodePage("/home/\xE7\xA9\xBA/x", western);
         FAIL() << "a character 1252 lacks was converted";
