@@ -3,6 +3,8 @@
 #include "platform/ReplacementFile.h"
 
 #include <fcntl.h>
+#include <sys/mman.h>
+#include <sys/stat.h>
 #include <turbojpeg.h>
 #include <unistd.h>
 
@@ -87,6 +89,54 @@ void TgaFloor(const std::vector<std::string>& renders, const std::vector<std::st
         }
         WriteReplacing(finals[face], {header, sizeof header},
                        {reinterpret_cast<const char*>(pixels.data()), tgaRow * static_cast<std::size_t>(render.height)});
+        std::remove(renders[face].c_str());
+    }
+}
+
+void JpegMappedFloor(const std::vector<std::string>& renders, const std::vector<std::string>& finals) {
+    tjhandle encoder = tjInitCompress();
+    for (std::size_t face = 0; face < renders.size(); ++face) {
+        const int fd = ::open(renders[face].c_str(), O_RDONLY | O_CLOEXEC);
+        struct stat status {};
+        if (fd < 0 || ::fstat(fd, &status) != 0) throw std::runtime_error("cannot open " + renders[face]);
+        const auto size = static_cast<std::size_t>(status.st_size);
+        void* view = ::mmap(nullptr, size, PROT_READ, MAP_PRIVATE, fd, 0);
+        if (view == MAP_FAILED) throw std::runtime_error("cannot map " + renders[face]);
+        const auto* bytes = static_cast<const unsigned char*>(view);
+        std::uint32_t offset = 0;
+        std::int32_t width = 0, height = 0;
+        std::memcpy(&offset, bytes + 10, 4);
+        std::memcpy(&width, bytes + 18, 4);
+        std::memcpy(&height, bytes + 22, 4);
+        unsigned char* jpeg = nullptr;
+        unsigned long jpegSize = 0;
+        if (tjCompress2(encoder, bytes + offset, width, (width * 3 + 3) & ~3, height, TJPF_BGR, &jpeg, &jpegSize,
+                        TJSAMP_420, 90, TJFLAG_ACCURATEDCT | TJFLAG_BOTTOMUP) != 0) {
+            throw std::runtime_error(std::string("tjCompress2: ") + tjGetErrorStr2(encoder));
+        }
+        WriteReplacing(finals[face], {reinterpret_cast<const char*>(jpeg), jpegSize});
+        tjFree(jpeg);
+        ::munmap(view, size);
+        ::close(fd);
+        std::remove(renders[face].c_str());
+    }
+    tjDestroy(encoder);
+}
+
+void TgaCopyFloor(const std::vector<std::string>& renders, const std::vector<std::string>& finals) {
+    for (std::size_t face = 0; face < renders.size(); ++face) {
+        const int fd = ::open(renders[face].c_str(), O_RDONLY | O_CLOEXEC);
+        struct stat status {};
+        if (fd < 0 || ::fstat(fd, &status) != 0) throw std::runtime_error("cannot open " + renders[face]);
+        unsigned char header[54];
+        if (::pread(fd, header, sizeof header, 0) != sizeof header) throw std::runtime_error("short " + renders[face]);
+        std::uint32_t offset = 0;
+        std::memcpy(&offset, header + 10, 4);
+        ReplacementFile file(finals[face]);
+        file.Write({reinterpret_cast<const char*>(header), 18});
+        file.CopyFrom(fd, offset, static_cast<std::size_t>(status.st_size) - offset, renders[face]);
+        file.Commit();
+        ::close(fd);
         std::remove(renders[face].c_str());
     }
 }

@@ -15,8 +15,16 @@ namespace vantorix::bench {
 // accurate DCT, quality 90).
 void JpegFloor(const std::vector<std::string>& renders, const std::vector<std::string>& finals);
 
+// Each render mapped, its rows handed to the encoder where they lie (as above).
+void JpegMappedFloor(const std::vector<std::string>& renders, const std::vector<std::string>& finals);
+
 // The 18-byte TGA header and each render's pixel rows, copied as they are.
 void TgaFloor(const std::vector<std::string>& renders, const std::vector<std::string>& finals);
+
+// The 18-byte header, then the render's bytes after its header, copied file
+// to file by the kernel (copy_file_range): what a TGA costs when nothing
+// passes through the program's memory.
+void TgaCopyFloor(const std::vector<std::string>& renders, const std::vector<std::string>& finals);
 
 // One rename per face.
 void BmpFloor(const std::vector<std::string>& renders, const std::vector<std::string>& finals);

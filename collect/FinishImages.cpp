@@ -1,7 +1,6 @@
 #include "collect/FinishImages.h"
 
 #include "collect/FaceFileNames.h"
-#include "imaging/PixelBlock.h"
 #include "imaging/mIntelJPEGLibrary.h"
 #include "imaging/mPictureLoader.h"
 #include "imaging/mSaveTGA.h"
@@ -66,7 +65,6 @@ FinishReport FinishImages(const SkyboxJob& job, const std::string& programFolder
     CreateFolderPath(names.OutputFolder);
 
     FinishReport report;
-    PixelBlock pixels;  // one block, resized for each face
     for (int face = 0; face < SkyboxFaceCount; ++face) {
         if (!job.Render[face]) continue;
         const std::string& render = names.RenderName[face];
@@ -82,8 +80,7 @@ FinishReport FinishImages(const SkyboxJob& job, const std::string& programFolder
                 continue;
             }
             if (job.Convert == 1) {
-                CopyPicturePixels(pixels);
-                SaveTGA(final, pixels, LoadedPicture().Width(), LoadedPicture().Height());
+                SaveBitmapAsTGA(final, LoadedPicture());
             } else if (!SavePictureAsJPEG(final, static_cast<std::int16_t>(job.JPGQuality))) {
                 const std::string cause = LastJPEGWriteFailure();
                 report.Unfinished.push_back(

@@ -3,6 +3,7 @@
 #include "collect/FaceFileNames.h"
 #include "imaging/mPictureLoader.h"
 #include "job/SkyboxJob.h"
+#include "platform/FileMapping.h"
 #include "platform/FileSystem.h"
 #include "platform/JpegLibrary.h"
 
@@ -97,6 +98,7 @@ RgbImage LoadWithPictureLoader(const std::string& path) {
     } else {
         turn(0, image.Height);
     }
+    if (const auto view = picture.File()) view->CheckWhole();
     picture.ClearUp();
     return image;
 }

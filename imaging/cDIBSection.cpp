@@ -53,7 +53,8 @@ bool cDIBSection::CopyToClipboard(bool bAsDIB) {
     return accepted;
 }
 
-bool cDIBSection::CreateDIB(HDC lhDC, std::int32_t lWidth, std::int32_t lHeight, HBITMAP& hDib) {
+bool cDIBSection::CreateDIB(HDC lhDC, std::int32_t lWidth, std::int32_t lHeight, HBITMAP& hDib, HANDLE hSection,
+                            DWORD dwOffset) {
     BITMAPINFOHEADER& header = info_.bmiHeader;
     header.biSize = sizeof(BITMAPINFOHEADER);
     header.biWidth = lWidth;
@@ -64,7 +65,7 @@ bool cDIBSection::CreateDIB(HDC lhDC, std::int32_t lWidth, std::int32_t lHeight,
     header.biSizeImage = static_cast<std::uint32_t>(CheckedMultiply(lHeight, BytesPerScanLine(), "the bitmap's size"));
 
     void* bits = nullptr;
-    hDib = CreateDIBSection(lhDC, &info_, DIB_RGB_COLORS, &bits, 0, 0);
+    hDib = CreateDIBSection(lhDC, &info_, DIB_RGB_COLORS, &bits, hSection, dwOffset);
     bits_ = static_cast<std::uint8_t*>(bits);
     return hDib != 0;
 }
@@ -88,12 +89,36 @@ void cDIBSection::CreateFromPicture(const Picture& picThis) {
 }
 
 bool cDIBSection::Create(std::int32_t lWidth, std::int32_t lHeight) {
+    return CreateSection(lWidth, lHeight, 0, 0);
+}
+
+bool cDIBSection::CreateOverFile(const std::string& sFile, std::int32_t lWidth, std::int32_t lHeight,
+                                 std::uint32_t lOffset) {
+    ClearUp();
+    const HANDLE mapping = CreateFileMappingA(sFile);
+    if (mapping == 0) return false;
+    bool made = false;
+    try {
+        made = CreateSection(lWidth, lHeight, mapping, lOffset);
+    } catch (...) {
+        CloseHandle(mapping);
+        throw;
+    }
+    CloseHandle(mapping);  // the section keeps the view
+    return made;
+}
+
+std::shared_ptr<const FileMapping> cDIBSection::File() const {
+    return hDib_ != 0 ? SectionFile(hDib_) : nullptr;
+}
+
+bool cDIBSection::CreateSection(std::int32_t lWidth, std::int32_t lHeight, HANDLE hSection, DWORD dwOffset) {
     ClearUp();
     hDC_ = CreateCompatibleDC(0);
     if (hDC_ == 0) return false;
     bool made = false;
     try {
-        made = CreateDIB(hDC_, lWidth, lHeight, hDib_);
+        made = CreateDIB(hDC_, lWidth, lHeight, hDib_, hSection, dwOffset);
     } catch (...) {
         DeleteDC(hDC_);
         hDC_ = 0;
@@ -136,7 +161,7 @@ void cDIBSection::RandomiseBits(bool bGray) {
     std::uniform_real_distribution<double> uniform(0.0, 1.0);
     const auto next = [&] { return static_cast<std::uint8_t>(std::nearbyint(uniform(generator) * 255.0)); };
 
-    if (bits_ == nullptr) return;  // the size may outlive the pixels; there is nothing to fill
+    if (bits_ == nullptr || File() != nullptr) return;  // no pixels, or a file's, which are never written
     const std::int32_t lastOffset = CheckedMultiply(Width() - 1, 3, "the bitmap's last pixel offset");
     const std::int32_t stride = BytesPerScanLine();
     if (bGray) {

@@ -4,9 +4,11 @@
 
 #include <cstdint>
 #include <memory>
+#include <string>
 
 namespace vantorix {
 
+class FileMapping;
 class Picture;
 
 // The program's one in-memory image: a 24-bit bitmap whose pixels can be read
@@ -30,15 +32,24 @@ public:
     // Puts a device-dependent copy on the clipboard. Asked for a DIB (the
     // default), it says it cannot and returns false.
     bool CopyToClipboard(bool bAsDIB = true);
-    // Writes the header for the size and makes a section; neither releases
-    // an earlier one nor selects the new one.
-    bool CreateDIB(gdi::HDC lhDC, std::int32_t lWidth, std::int32_t lHeight, gdi::HBITMAP& hDib);
+    // Writes the header for the size and makes a section, over a file
+    // mapping from the offset on when one is given; neither releases an
+    // earlier one nor selects the new one.
+    bool CreateDIB(gdi::HDC lhDC, std::int32_t lWidth, std::int32_t lHeight, gdi::HBITMAP& hDib,
+                   gdi::HANDLE hSection = 0, gdi::DWORD dwOffset = 0);
     // Resizes to the picture and draws it in. Reports nothing: if the
     // bitmap could not be made, hDib() is 0 afterwards.
     void CreateFromPicture(const Picture& picThis);
     // Releases what is held, then makes a new bitmap of the size; false (and
     // empty) when that cannot be done, for instance for a size of 0.
     bool Create(std::int32_t lWidth, std::int32_t lHeight);
+    // As Create, but the bitmap's bits are the file's rows from the offset
+    // on, read where they lie in the page cache and never written (a file
+    // mapping: see FileMapping). False when the file cannot be mapped or
+    // does not hold every row. The file may be deleted while it is mapped.
+    bool CreateOverFile(const std::string& sFile, std::int32_t lWidth, std::int32_t lHeight, std::uint32_t lOffset);
+    // The file the bits are a view of, or null when they are the bitmap's own.
+    std::shared_ptr<const FileMapping> File() const;
 
     std::int32_t BytesPerScanLine() const;
     std::int32_t Width() const { return info_.bmiHeader.biWidth; }
@@ -58,6 +69,7 @@ public:
     std::uint8_t* DIBSectionBitsPtr() const { return bits_; }
 
     // Fills every pixel with noise, grey or with blue 0; padding is untouched.
+    // A view of a file is left as it is.
     void RandomiseBits(bool bGray = false);
     void ClearUp();
 
@@ -67,6 +79,7 @@ public:
     std::unique_ptr<cDIBSection> Resample(std::int32_t lNewHeight, std::int32_t lNewWidth) const;
 
 private:
+    bool CreateSection(std::int32_t lWidth, std::int32_t lHeight, gdi::HANDLE hSection, gdi::DWORD dwOffset);
     void ResampleInto(cDIBSection& destination) const;
 
     gdi::HBITMAP hDib_ = 0;

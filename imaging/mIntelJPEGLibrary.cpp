@@ -2,6 +2,7 @@
 
 #include "imaging/CheckedInt.h"
 #include "platform/FileError.h"
+#include "platform/FileMapping.h"
 #include "platform/FileSystem.h"
 #include "platform/JpegLibrary.h"
 #include "platform/KernelFile.h"
@@ -81,6 +82,7 @@ bool WriteJPEG(cDIBSection& cDib, const std::string& sFile, std::int32_t lQualit
     tJ.jquality = lQuality;
 
     if (ijl::ijlWrite(&tJ, ijl::IJL_JFILE_WRITEWHOLEIMAGE) != ijl::IJL_OK) return Failed(ijl::ijlLastErrorText());
+    if (const auto view = cDib.File()) view->CheckWhole();  // what the encoder read was the file's own
     file->Commit();
     if (replaced) RestoreTimesAndAttributes(sFile, *replaced);
     return true;

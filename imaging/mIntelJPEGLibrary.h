@@ -17,7 +17,8 @@ namespace vantorix {
 // a full disk); the old file is then untouched and nothing is left behind.
 // Throws when the old file may not be replaced (it is read-only, or its
 // folder takes no new files: it is never written where it stands), when the
-// JPEG library cannot be loaded, and on overflow.
+// JPEG library cannot be loaded, on overflow, and when the bitmap is a view
+// of a file that was cut short while it was encoded (FileError naming it).
 bool WriteJPEG(cDIBSection& cDib, const std::string& sFile, std::int32_t lQuality);
 
 // Why the last WriteJPEG of this thread returned false, as a sentence

@@ -3,6 +3,7 @@
 #include "imaging/CheckedInt.h"
 #include "imaging/mIntelJPEGLibrary.h"
 #include "platform/FileError.h"
+#include "platform/FileMapping.h"
 #include "platform/FileSearch.h"
 #include "platform/FileSystem.h"
 #include "platform/Picture.h"
@@ -91,8 +92,10 @@ std::uint32_t Little32(const std::uint8_t* at) {
 }
 
 // A renderer's usual frame, an uncompressed 24-bit bottom-up BMP, already
-// lies in the file as the bitmap holds it: one read puts it in place. Any
-// other kind of file is left to the platform's reader (nothing returned).
+// lies in the file as the bitmap holds it: the bitmap is made over the file
+// itself, its rows read where they lie in the page cache (or, where the file
+// cannot be mapped, with one read). Any other kind of file is left to the
+// platform's reader (nothing returned).
 std::optional<std::int16_t> LoadPlainBMP(const std::string& FileName) {
     const InputFile file(FileName);
     std::uint8_t header[54] = {};
@@ -115,6 +118,7 @@ std::optional<std::int16_t> LoadPlainBMP(const std::string& FileName) {
     if (pixelOffset + pixelBytes > file.Size()) return std::nullopt;  // the reader says why
 
     cDIBSection& picture = LoadedPicture();
+    if (picture.CreateOverFile(FileName, width, height, pixelOffset)) return PictureStatus::Loaded;
     if (!picture.Create(width, height)) return PictureStatus::NoBitmap;
     if (file.ReadAt(pixelOffset, picture.DIBSectionBitsPtr(), static_cast<std::size_t>(pixelBytes)) !=
         static_cast<std::size_t>(pixelBytes)) {
@@ -166,6 +170,7 @@ void CopyPicturePixels(PixelBlock& Pixels) {
         std::memcpy(Pixels.Row(y), recordedRows.Bits + static_cast<std::ptrdiff_t>(y) * recordedRows.BytesPerScanLine,
                     static_cast<std::size_t>(columns));
     }
+    if (const auto file = picture.File()) file->CheckWhole();
 }
 
 std::int16_t LoadTGA(const std::string& FileName) {

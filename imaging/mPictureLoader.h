@@ -27,8 +27,9 @@ cDIBSection& LoadedPicture();
 
 // Loads a file into LoadedPicture(). The name is looked up as a search
 // pattern; a name ending in "tga" (any case, dot or not) is read by the TGA
-// reader, an uncompressed 24-bit bottom-up BMP straight into the bitmap,
-// anything else by the platform's picture loader. A failed load leaves the
+// reader, an uncompressed 24-bit bottom-up BMP becomes a bitmap over the
+// file itself (cDIBSection::CreateOverFile), anything else is read by the
+// platform's picture loader. A failed load leaves the
 // previous picture in place, except NoBitmap, and an error while reading a
 // BMP's pixels, which leave none.
 std::int16_t LoadPictureFile(const std::string& FileName);
@@ -38,7 +39,8 @@ bool SavePictureAsJPEG(const std::string& FileName, std::int16_t Quality);
 
 // Copies the pixels of the last successful load into the block, sized to
 // 3 x Width columns and Height rows, memory rows in memory order. Throws
-// std::logic_error when LoadedPicture() no longer holds that load.
+// std::logic_error when LoadedPicture() no longer holds that load, and
+// FileError when the file it is a view of was cut short meanwhile.
 void CopyPicturePixels(PixelBlock& Pixels);
 
 // The TGA reader behind LoadPictureFile: uncompressed (type 2) and

@@ -1,8 +1,11 @@
 #include "imaging/mSaveTGA.h"
 
 #include "imaging/CheckedInt.h"
+#include "platform/FileError.h"
+#include "platform/FileMapping.h"
 #include "platform/ReplacementFile.h"
 
+#include <algorithm>
 #include <array>
 #include <cstring>
 #include <stdexcept>
@@ -11,21 +14,19 @@
 
 namespace vantorix {
 
-void SaveTGA(const std::string& FileName, const PixelBlock& Pixels, std::int32_t Width, std::int32_t Height) {
-    if (FileName.empty()) return;
+namespace {
 
+// What every TGA file of ours starts with; throws, before any file is
+// touched, for a size the format cannot hold.
+std::array<char, 18> CheckedHeader(const std::string& FileName, std::int32_t Width, std::int32_t Height) {
     const std::string sizeText = std::to_string(Width) + " x " + std::to_string(Height) + " pixels";
     const std::string prefix = "Cannot write \"" + FileName + "\": ";
     if (Width < 0 || Height < 0) throw std::out_of_range(prefix + sizeText + " is not a picture size.");
     const std::int32_t rowBytes = CheckedMultiply(Width, 3, "the size of \"" + FileName + "\"");
-    const std::int32_t dataBytes = CheckedMultiply(rowBytes, Height, "the size of \"" + FileName + "\"");
+    CheckedMultiply(rowBytes, Height, "the size of \"" + FileName + "\"");
     if (Width > 32767 || Height > 32767) {
         throw std::overflow_error(prefix + "a TGA picture is at most 32767 pixels wide and high, not " + sizeText + ".");
     }
-    if (Pixels.Columns() < rowBytes || Pixels.Rows() < Height) {
-        throw std::out_of_range(prefix + "the pixel block is smaller than " + sizeText + ".");
-    }
-
     std::array<char, 18> header{};
     header[2] = 2;  // uncompressed true-colour
     header[12] = static_cast<char>(Width & 0xFF);
@@ -33,26 +34,61 @@ void SaveTGA(const std::string& FileName, const PixelBlock& Pixels, std::int32_t
     header[14] = static_cast<char>(Height & 0xFF);
     header[15] = static_cast<char>(Height >> 8);
     header[16] = 24;
+    return header;
+}
 
-    // A block exactly as wide as the picture already lies as the file's rows.
-    std::string_view data;
-    std::vector<char> gathered;
-    if (dataBytes == 0) {
-        data = {};
-    } else if (Pixels.Columns() == rowBytes) {
-        data = {reinterpret_cast<const char*>(Pixels.Row(0)), static_cast<std::size_t>(dataBytes)};
-    } else {
-        gathered.resize(static_cast<std::size_t>(dataBytes));
-        for (std::int32_t y = 0; y < Height; ++y) {
-            std::memcpy(gathered.data() + static_cast<std::ptrdiff_t>(y) * rowBytes, Pixels.Row(y),
-                        static_cast<std::size_t>(rowBytes));
-        }
-        data = {gathered.data(), gathered.size()};
+}  // namespace
+
+void SaveTGA(const std::string& FileName, const PixelBlock& Pixels, std::int32_t Width, std::int32_t Height) {
+    if (FileName.empty()) return;
+    const std::array<char, 18> header = CheckedHeader(FileName, Width, Height);
+    const std::int32_t rowBytes = Width * 3;
+    if (Pixels.Columns() < rowBytes || Pixels.Rows() < Height) {
+        throw std::out_of_range("Cannot write \"" + FileName + "\": the pixel block is smaller than " +
+                                std::to_string(Width) + " x " + std::to_string(Height) + " pixels.");
     }
+    // The block's rows as they lie, without what the block has beyond the
+    // picture: a block exactly as wide as the picture is one piece.
+    std::vector<std::string_view> rows{{header.data(), header.size()}};
+    const bool whole = Pixels.Columns() == rowBytes;
+    for (std::int32_t y = 0; y < (whole ? std::min(Height, 1) : Height) && rowBytes > 0; ++y) {
+        rows.emplace_back(reinterpret_cast<const char*>(Pixels.Row(y)),
+                          static_cast<std::size_t>(rowBytes) * static_cast<std::size_t>(whole ? Height : 1));
+    }
+    ReplacementFile file(FileName, InPlaceWriting::ForAPlainFile);
+    file.Write(rows);
+    file.Commit();
+}
+
+void SaveBitmapAsTGA(const std::string& FileName, const cDIBSection& Bitmap) {
+    if (FileName.empty()) return;
+    const std::int32_t width = Bitmap.DIBSectionBitsPtr() != nullptr ? Bitmap.Width() : 0;
+    const std::int32_t height = Bitmap.DIBSectionBitsPtr() != nullptr ? Bitmap.Height() : 0;
+    const std::array<char, 18> header = CheckedHeader(FileName, width, height);
+    const std::size_t rowBytes = static_cast<std::size_t>(width) * 3;
+    const std::size_t stride = width > 0 ? static_cast<std::size_t>(Bitmap.BytesPerScanLine()) : 0;
+    const std::shared_ptr<const FileMapping> view = Bitmap.File();
 
     ReplacementFile file(FileName, InPlaceWriting::ForAPlainFile);
     file.Write({header.data(), header.size()});
-    file.Write(data);
+    try {
+        if (view != nullptr && stride == rowBytes) {
+            // The rows lie in the file as the TGA holds them: the kernel copies them file to file.
+            const auto offset = static_cast<off_t>(Bitmap.DIBSectionBitsPtr() - view->Data());
+            file.CopyFrom(view->Descriptor(), offset, rowBytes * static_cast<std::size_t>(height), view->Path());
+        } else {
+            std::vector<std::string_view> rows;
+            rows.reserve(static_cast<std::size_t>(height));
+            for (std::int32_t y = 0; y < height && rowBytes > 0; ++y) {
+                rows.emplace_back(reinterpret_cast<const char*>(Bitmap.DIBSectionBitsPtr()) + y * stride, rowBytes);
+            }
+            file.Write(rows);
+        }
+    } catch (const FileError&) {
+        if (view != nullptr) view->CheckWhole();  // a write from a view cut short fails for want of its pages
+        throw;
+    }
+    if (view != nullptr) view->CheckWhole();
     file.Commit();
 }
 

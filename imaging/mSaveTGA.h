@@ -1,6 +1,7 @@
 #pragma once
 
 #include "imaging/PixelBlock.h"
+#include "imaging/cDIBSection.h"
 
 #include <cstdint>
 #include <string>
@@ -18,5 +19,12 @@ namespace vantorix {
 // both before any file is touched, and FileError when the file cannot be
 // written.
 void SaveTGA(const std::string& FileName, const PixelBlock& Pixels, std::int32_t Width, std::int32_t Height);
+
+// The same file, written straight from the bitmap's rows, with no pixel
+// block between: a bitmap over a file whose rows need no padding has them
+// copied file to file by the kernel. An empty bitmap gives the header alone.
+// Throws as SaveTGA does, and FileError naming the file the bitmap is a
+// view of when that was cut short meanwhile (nothing is replaced then).
+void SaveBitmapAsTGA(const std::string& FileName, const cDIBSection& Bitmap);
 
 }  // namespace vantorix

@@ -1,5 +1,7 @@
 #include "platform/Gdi.h"
 
+#include "platform/FileMapping.h"
+
 #include <QImage>
 
 #include <algorithm>
@@ -18,29 +20,32 @@ struct FreeMemory {
     void operator()(std::uint8_t* memory) const noexcept { std::free(memory); }
 };
 
-// A bitmap is either a section (24-bit rows in memory the caller can reach)
-// or a device-dependent bitmap, kept as a 32-bit image.
+// A bitmap is either a section (24-bit rows in memory the caller can reach:
+// memory of its own, or a read-only view of a file) or a device-dependent
+// bitmap, kept as a 32-bit image.
 struct Bitmap {
     int width = 0;
     int height = 0;
+    std::uint8_t* sectionBits = nullptr;
     std::unique_ptr<std::uint8_t, FreeMemory> sectionMemory;
+    std::shared_ptr<FileMapping> sectionFile;
     int sectionStride = 0;
     bool sectionBottomUp = true;
     QImage image;
     HDC selectedInto = 0;
     bool stock = false;
 
-    bool IsSection() const { return sectionMemory != nullptr; }
+    bool IsSection() const { return sectionBits != nullptr; }
 
     // Rows are counted from the top of the picture.
     std::size_t SectionOffset(int py) const {
         const int memoryRow = sectionBottomUp ? height - 1 - py : py;
         return static_cast<std::size_t>(memoryRow) * static_cast<std::size_t>(sectionStride);
     }
-    std::uint8_t* Row(int py) { return IsSection() ? sectionMemory.get() + SectionOffset(py) : image.scanLine(py); }
+    std::uint8_t* Row(int py) { return IsSection() ? sectionBits + SectionOffset(py) : image.scanLine(py); }
     // Reading must not detach an image shared with a caller.
     const std::uint8_t* ConstRow(int py) const {
-        return IsSection() ? sectionMemory.get() + SectionOffset(py) : image.constScanLine(py);
+        return IsSection() ? sectionBits + SectionOffset(py) : image.constScanLine(py);
     }
     int BytesPerPixel() const { return IsSection() ? 3 : 4; }
 };
@@ -55,13 +60,15 @@ constexpr HWND DesktopWindow = 0x00010010;
 struct HandleTable {
     std::unordered_map<HANDLE, Bitmap> bitmaps;
     std::unordered_map<HANDLE, DeviceContext> contexts;
+    std::unordered_map<HANDLE, std::shared_ptr<FileMapping>> mappings;
     HANDLE next = 0x00020000;
     HBITMAP stockBitmap = 0;
 
     HANDLE NewHandle() {
         do {
             ++next;
-        } while (next == 0 || next == DesktopWindow || bitmaps.count(next) != 0 || contexts.count(next) != 0);
+        } while (next == 0 || next == DesktopWindow || bitmaps.count(next) != 0 || contexts.count(next) != 0 ||
+                 mappings.count(next) != 0);
         return next;
     }
 
@@ -184,7 +191,9 @@ HBITMAP CreateDIBSection(HDC hdc, const BITMAPINFO* info, UINT usage, void** bit
     if (bits != nullptr) *bits = nullptr;
     HandleTable& table = Table();
     if (hdc != 0 && table.FindContext(hdc) == nullptr) return 0;
-    if (info == nullptr || usage != DIB_RGB_COLORS || section != 0 || offset != 0) return 0;
+    if (info == nullptr || usage != DIB_RGB_COLORS) return 0;
+    const auto mapping = table.mappings.find(section);
+    if ((section != 0 && mapping == table.mappings.end()) || (section == 0 && offset != 0)) return 0;
     const BITMAPINFOHEADER& header = info->bmiHeader;
     if (header.biSize < sizeof(BITMAPINFOHEADER) || header.biPlanes != 1 || header.biBitCount != 24 ||
         header.biCompression != BI_RGB) {
@@ -196,16 +205,22 @@ HBITMAP CreateDIBSection(HDC hdc, const BITMAPINFO* info, UINT usage, void** bit
     const long long height = header.biHeight > 0 ? header.biHeight : -static_cast<long long>(header.biHeight);
     if (stride * height > INT_MAX) return 0;
 
-    std::unique_ptr<std::uint8_t, FreeMemory> memory = table.TakeSpareSection(static_cast<std::size_t>(stride * height));
-    if (memory == nullptr) return 0;
-
     Bitmap bitmap;
+    if (section != 0) {
+        const std::shared_ptr<FileMapping>& file = mapping->second;
+        if (offset > file->Size() || static_cast<unsigned long long>(stride * height) > file->Size() - offset) return 0;
+        bitmap.sectionFile = file;
+        bitmap.sectionBits = const_cast<std::uint8_t*>(file->Data()) + offset;  // read-only: no blit writes it
+    } else {
+        bitmap.sectionMemory = table.TakeSpareSection(static_cast<std::size_t>(stride * height));
+        if (bitmap.sectionMemory == nullptr) return 0;
+        bitmap.sectionBits = bitmap.sectionMemory.get();
+    }
     bitmap.width = header.biWidth;
     bitmap.height = static_cast<int>(height);
     bitmap.sectionStride = static_cast<int>(stride);
     bitmap.sectionBottomUp = header.biHeight > 0;
-    bitmap.sectionMemory = std::move(memory);
-    if (bits != nullptr) *bits = bitmap.sectionMemory.get();
+    if (bits != nullptr) *bits = bitmap.sectionBits;
     const HBITMAP handle = table.NewHandle();
     table.bitmaps.emplace(handle, std::move(bitmap));
     return handle;
@@ -239,7 +254,7 @@ BOOL DeleteObject(HGDIOBJ object) {
     Bitmap* bitmap = table.FindBitmap(object);
     if (bitmap == nullptr || bitmap->selectedInto != 0) return FALSE;
     if (bitmap->stock) return TRUE;
-    if (bitmap->IsSection()) {
+    if (bitmap->sectionMemory != nullptr) {
         table.KeepSpareSection(std::move(bitmap->sectionMemory),
                                static_cast<std::size_t>(bitmap->sectionStride) * static_cast<std::size_t>(bitmap->height));
     }
@@ -266,6 +281,7 @@ BOOL BitBlt(HDC destination, int x, int y, int width, int height, HDC source, in
     Bitmap* target = SurfaceOf(destination);
     Bitmap* origin = SurfaceOf(source);
     if (target == nullptr || origin == nullptr || rop != SRCCOPY || width < 0 || height < 0) return FALSE;
+    if (target->sectionFile != nullptr) return FALSE;  // a view of a file is never written
 
     long long targetLeft = x, originLeft = sourceX, columns = width;
     long long targetTop = y, originTop = sourceY, rows = height;
@@ -292,6 +308,24 @@ BOOL BitBlt(HDC destination, int x, int y, int width, int height, HDC source, in
         ConvertRow(from, fromBytes, to, toBytes, count);
     }
     return TRUE;
+}
+
+HANDLE CreateFileMappingA(const std::string& path) {
+    std::shared_ptr<FileMapping> file = FileMapping::Open(path);
+    if (file == nullptr) return 0;
+    HandleTable& table = Table();
+    const HANDLE handle = table.NewHandle();
+    table.mappings.emplace(handle, std::move(file));
+    return handle;
+}
+
+BOOL CloseHandle(HANDLE object) {
+    return Table().mappings.erase(object) != 0 ? TRUE : FALSE;
+}
+
+std::shared_ptr<const FileMapping> SectionFile(HBITMAP section) {
+    const Bitmap* bitmap = Table().FindBitmap(section);
+    return bitmap != nullptr ? bitmap->sectionFile : nullptr;
 }
 
 HWND GetDesktopWindow() { return DesktopWindow; }
@@ -337,7 +371,8 @@ QImage BitmapImage(HBITMAP handle) {
 
 int LiveObjectCount() {
     const HandleTable& table = Table();
-    return static_cast<int>(table.contexts.size() + table.bitmaps.size()) - (table.stockBitmap != 0 ? 1 : 0);
+    return static_cast<int>(table.contexts.size() + table.bitmaps.size() + table.mappings.size()) -
+           (table.stockBitmap != 0 ? 1 : 0);
 }
 
 }  // namespace vantorix::gdi

@@ -1,8 +1,14 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
+#include <string>
 
 class QImage;
+
+namespace vantorix {
+class FileMapping;
+}
 
 // A small handle-based drawing layer with the shape of the Windows calls the
 // bitmap class was designed around. Handles are 32-bit values; a handle that
@@ -67,9 +73,23 @@ static_assert(sizeof(BITMAP) == 24);
 HDC CreateCompatibleDC(HDC hdc);
 BOOL DeleteDC(HDC hdc);
 
-// Only uncompressed 24-bit sections are made; their memory is zeroed, rows of
-// width x 3 bytes padded to a multiple of 4, bottom-up for a positive height.
+// Only uncompressed 24-bit sections are made, rows of width x 3 bytes padded
+// to a multiple of 4, bottom-up for a positive height. Without a section
+// their memory is their own, zeroed; over a file mapping their bits are the
+// file's bytes from the offset on (the file must hold them all).
 HBITMAP CreateDIBSection(HDC hdc, const BITMAPINFO* info, UINT usage, void** bits, HANDLE section, DWORD offset);
+
+// A file mapping for CreateDIBSection, as Windows makes one with
+// CreateFileMapping (PAGE_WRITECOPY): a private, read-only view of the whole
+// file (see FileMapping), never written through (blits into a section over
+// it fail). 0 for an empty file or one that is not a regular file; throws
+// FileError when the file cannot be opened. A section made over it keeps
+// the view after CloseHandle.
+HANDLE CreateFileMappingA(const std::string& path);
+BOOL CloseHandle(HANDLE object);
+// The file a section was made over (as Windows reports it in the section's
+// DIBSECTION), or null for a section of its own memory.
+std::shared_ptr<const FileMapping> SectionFile(HBITMAP section);
 // A device-dependent bitmap: 32 bits per pixel, not reachable as memory.
 HBITMAP CreateCompatibleBitmap(HDC hdc, int width, int height);
 

@@ -4,10 +4,14 @@
 #include "platform/FileSystem.h"
 
 #include <fcntl.h>
+#include <limits.h>
+#include <sys/uio.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <vector>
 
 namespace vantorix {
 
@@ -71,6 +75,65 @@ void ReplacementFile::Write(std::string_view bytes) {
         }
         bytes.remove_prefix(static_cast<std::size_t>(written));
         written_ += written;
+    }
+}
+
+void ReplacementFile::Write(std::span<const std::string_view> pieces) {
+    std::vector<iovec> vectors;
+    vectors.reserve(std::min<std::size_t>(pieces.size(), IOV_MAX));
+    while (!pieces.empty()) {
+        vectors.clear();
+        for (std::size_t i = 0; i < pieces.size() && vectors.size() < IOV_MAX; ++i) {
+            vectors.push_back({const_cast<char*>(pieces[i].data()), pieces[i].size()});
+        }
+        const ssize_t written = ::writev(fd_, vectors.data(), static_cast<int>(vectors.size()));
+        if (written < 0) {
+            if (errno == EINTR) continue;
+            Fail(errno);
+        }
+        written_ += written;
+        // Whole pieces written go; a piece written in part is finished on its own.
+        auto left = static_cast<std::size_t>(written);
+        while (!pieces.empty() && left >= pieces.front().size()) {
+            left -= pieces.front().size();
+            pieces = pieces.subspan(1);
+        }
+        if (left > 0) {
+            Write(pieces.front().substr(left));
+            pieces = pieces.subspan(1);
+        }
+    }
+}
+
+void ReplacementFile::CopyFrom(int source, off_t offset, std::size_t count, const std::string& sourcePath) {
+    bool kernelCopies = true;
+    std::vector<char> buffer;
+    while (count > 0) {
+        ssize_t copied = -1;
+        if (kernelCopies) {
+            loff_t from = offset;
+            copied = ::copy_file_range(source, &from, fd_, nullptr, count, 0);
+            // Not between these files (other file systems, older kernels): copy through a buffer.
+            if (copied < 0 && (errno == EXDEV || errno == EINVAL || errno == ENOSYS || errno == EOPNOTSUPP)) {
+                kernelCopies = false;
+                continue;
+            }
+        } else {
+            buffer.resize(std::min<std::size_t>(count, std::size_t{1} << 20));
+            copied = ::pread(source, buffer.data(), std::min(count, buffer.size()), offset);
+            if (copied > 0) Write({buffer.data(), static_cast<std::size_t>(copied)});
+        }
+        if (copied < 0) {
+            if (errno == EINTR) continue;
+            // A failed read is the source's, a failed write this file's.
+            const int error = errno;
+            if (error == EIO || error == EBADF || error == EISDIR) throw FileError("read", sourcePath, error);
+            Fail(error);
+        }
+        if (copied == 0) throw FileError("read", sourcePath, "it was cut short while it was being read");
+        if (kernelCopies) written_ += copied;
+        offset += copied;
+        count -= static_cast<std::size_t>(copied);
     }
 }
 

@@ -3,6 +3,7 @@
 #include <sys/types.h>
 
 #include <ctime>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -41,6 +42,12 @@ public:
 
     // Appends bytes to the file; throws FileError.
     void Write(std::string_view bytes);
+    // Appends the pieces one after the other, with as few calls as the system allows.
+    void Write(std::span<const std::string_view> pieces);
+    // Appends `count` bytes of another open file from `offset` on, copied by
+    // the kernel without passing through this program's memory where it can.
+    // Throws FileError naming `sourcePath` when that file ends first.
+    void CopyFrom(int source, off_t offset, std::size_t count, const std::string& sourcePath);
 
     // Starts putting what is written so far on disk without waiting for it,
     // so that a long file's flush at Commit has less left to wait for.

@@ -1,0 +1,49 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string>
+
+namespace vantorix {
+
+// A file's bytes in memory, as a private, read-only view of the file: its
+// pages are the page cache's own, nothing is copied, and nothing written
+// through it could reach the file (a write faults).
+//
+// Should another program cut the file short while it is mapped, reading a
+// page past the new end would end the program with a bus error; here that
+// page reads as zeros instead, and CutShort() says so from then on. Whoever
+// reads the view checks it before trusting what was read.
+class FileMapping {
+public:
+    // Maps the whole file; null when it is empty or not a regular file.
+    // Throws FileError when it cannot be opened or mapped.
+    static std::shared_ptr<FileMapping> Open(const std::string& path);
+    ~FileMapping();
+    FileMapping(const FileMapping&) = delete;
+    FileMapping& operator=(const FileMapping&) = delete;
+
+    const std::uint8_t* Data() const noexcept { return data_; }
+    std::size_t Size() const noexcept { return size_; }
+    const std::string& Path() const noexcept { return path_; }
+    // The open file, for copies the kernel makes without the view.
+    int Descriptor() const noexcept { return fd_; }
+
+    // True once a read of the view met a page the file no longer has.
+    bool CutShort() const noexcept;
+    // Throws FileError naming the file when it was cut short: a read met a
+    // page it no longer has, or it is shorter now than when it was mapped.
+    void CheckWhole() const;
+
+private:
+    FileMapping(std::string path, int fd, const std::uint8_t* data, std::size_t size, int slot);
+
+    std::string path_;
+    int fd_;
+    const std::uint8_t* data_;
+    std::size_t size_;
+    int slot_;  // in the table the bus-error handler reads
+};
+
+}  // namespace vantorix

@@ -1,0 +1,124 @@
+// A renderer's plain BMP is finished straight from its file: the loaded
+// bitmap is a view of it. The files written from the view are the bytes a
+// bitmap read into memory gives, and a render cut short while it is mapped
+// fails with its name, never a bus error.
+#include "imaging/mIntelJPEGLibrary.h"
+#include "imaging/mPictureLoader.h"
+#include "imaging/mSaveTGA.h"
+#include "platform/FileError.h"
+#include "platform/FileMapping.h"
+#include "platform/JpegLibrary.h"
+
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include <cstring>
+#include <functional>
+#include <thread>
+
+#include "tests/support/TempFolder.h"
+
+namespace vantorix {
+namespace {
+
+using testing::FolderListing;
+using testing::ReadFileBytes;
+using testing::TempFolder;
+using testing::WriteFileBytes;
+
+void PutLittle(std::string& bytes, std::size_t at, std::uint32_t value) {
+    for (int i = 0; i < 4; ++i) bytes[at + i] = static_cast<char>(value >> (8 * i));
+}
+
+// A renderer's frame: the 54-byte header, then padded bottom-up rows of a gradient.
+std::string PlainBmp(int width, int height) {
+    const int stride = (width * 3 + 3) & ~3;
+    std::string bytes(54 + static_cast<std::size_t>(stride) * height, '\0');
+    bytes[0] = 'B';
+    bytes[1] = 'M';
+    PutLittle(bytes, 2, static_cast<std::uint32_t>(bytes.size()));
+    PutLittle(bytes, 10, 54);
+    PutLittle(bytes, 14, 40);
+    PutLittle(bytes, 18, static_cast<std::uint32_t>(width));
+    PutLittle(bytes, 22, static_cast<std::uint32_t>(height));
+    bytes[26] = 1;
+    bytes[28] = 24;
+    for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < width * 3; ++x) bytes[54 + y * stride + x] = static_cast<char>(x * 7 + y * 13 + x * y);
+    }
+    return bytes;
+}
+
+TEST(MappedRender, WritesTheBytesABitmapReadIntoMemoryGives) {
+    for (const auto& [width, height] : {std::pair{1, 1}, {4, 3}, {5, 2}, {8, 8}, {33, 17}, {256, 256}}) {
+        SCOPED_TRACE(std::to_string(width) + " x " + std::to_string(height));
+        TempFolder temp;
+        const std::string bmp = PlainBmp(width, height);
+        WriteFileBytes(temp / "render.bmp", bmp);
+        ASSERT_EQ(LoadPictureFile(temp / "render.bmp"), PictureStatus::Loaded);
+        cDIBSection& mapped = LoadedPicture();
+        ASSERT_NE(mapped.File(), nullptr) << "the bitmap is a view of the render";
+        mapped.RandomiseBits(true);  // never written through
+        ASSERT_EQ(::unlink((temp / "render.bmp").c_str()), 0) << "and the render may go while it is mapped";
+
+        SaveBitmapAsTGA(temp / "mapped.tga", mapped);
+        ASSERT_TRUE(WriteJPEG(mapped, temp / "mapped.jpg", 90)) << LastJPEGWriteFailure();
+
+        // As before: the rows read into a bitmap of its own, the TGA from a pixel block.
+        cDIBSection memory;
+        ASSERT_TRUE(memory.Create(width, height));
+        std::memcpy(memory.DIBSectionBitsPtr(), bmp.data() + 54, bmp.size() - 54);
+        ASSERT_TRUE(WriteJPEG(memory, temp / "memory.jpg", 90)) << LastJPEGWriteFailure();
+        PixelBlock block(width * 3, height);
+        for (int y = 0; y < height; ++y) {
+            std::memcpy(block.Row(y), memory.DIBSectionBitsPtr() + y * memory.BytesPerScanLine(), width * 3);
+        }
+        SaveTGA(temp / "block.tga", block, width, height);
+
+        EXPECT_TRUE(ReadFileBytes(temp / "mapped.tga") == ReadFileBytes(temp / "block.tga"));
+        EXPECT_TRUE(ReadFileBytes(temp / "mapped.jpg") == ReadFileBytes(temp / "memory.jpg"));
+    }
+}
+
+// Cut short by another program between the load and the write, or while the
+// encoder reads it: the face fails naming the render, and nothing is written.
+TEST(MappedRender, ARenderCutShortWhileMappedFailsWithItsName) {
+    const struct {
+        const char* what;
+        int width;
+        bool jpeg, duringTheWrite;
+    } cases[] = {{"TGA, rows copied by the kernel", 64, false, false},
+                 {"TGA, padded rows", 63, false, false},
+                 {"JPEG", 64, true, false},
+                 {"JPEG, while it is encoded", 256, true, true}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        TempFolder temp;
+        const std::string render = temp / "render.bmp";
+        WriteFileBytes(render, PlainBmp(c.width, c.width));
+        ASSERT_EQ(LoadPictureFile(render), PictureStatus::Loaded);
+        const auto cutShort = [&] { std::thread([&] { ASSERT_EQ(::truncate(render.c_str(), 100), 0); }).join(); };
+        if (c.duringTheWrite) {
+            ijl::ObserveWritesForTesting([&](const ijl::JPEG_CORE_PROPERTIES&) { cutShort(); });
+        } else {
+            cutShort();
+        }
+        try {
+            if (c.jpeg) {
+                WriteJPEG(LoadedPicture(), temp / "sky.jpg", 90);
+            } else {
+                SaveBitmapAsTGA(temp / "sky.tga", LoadedPicture());
+            }
+            ADD_FAILURE() << "written from a render cut short";
+        } catch (const FileError& error) {
+            EXPECT_EQ(error.Path(), render);
+            EXPECT_NE(std::string(error.what()).find("cut short"), std::string::npos) << error.what();
+        }
+        ijl::ObserveWritesForTesting({});
+        EXPECT_EQ(FolderListing(temp.Path()), "render.bmp\n");
+    }
+}
+
+}  // namespace
+}  // namespace vantorix
