@@ -77,6 +77,7 @@ void SaveBitmapAsTGA(const std::string& FileName, const cDIBSection& Bitmap) {
             const auto offset = static_cast<off_t>(Bitmap.DIBSectionBitsPtr() - view->Data());
             file.CopyFrom(view->Descriptor(), offset, rowBytes * static_cast<std::size_t>(height), view->Path());
         } else {
+            if (view != nullptr) view->MapAllPages();
             std::vector<std::string_view> rows;
             rows.reserve(static_cast<std::size_t>(height));
             for (std::int32_t y = 0; y < height && rowBytes > 0; ++y) {

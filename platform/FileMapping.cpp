@@ -120,6 +120,10 @@ FileMapping::~FileMapping() {
     ::close(fd_);
 }
 
+void FileMapping::MapAllPages() const noexcept {
+    ::madvise(const_cast<std::uint8_t*>(data_), size_, MADV_POPULATE_READ);
+}
+
 bool FileMapping::CutShort() const noexcept {
     return slots[static_cast<std::size_t>(slot_)].CutShort.load();
 }
