@@ -22,6 +22,8 @@ public:
     explicit CubeFaces(std::array<RgbImage, 6> faces, const FaceViews& views = VantorixFaceViews());
 
     int Size() const { return size_; }
+    const RgbImage& Face(int face) const { return faces_[face]; }
+    const FaceViews& Views() const { return views_; }
 
     // Bilinear, between the four texels around the point the direction meets.
     void Sample(const Vec3& direction, std::uint8_t rgb[3]) const;

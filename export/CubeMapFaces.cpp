@@ -1,7 +1,10 @@
 #include "export/CubeMapFaces.h"
 
+#include "export/SkyViews.h"
+
 #include <cstring>
 #include <initializer_list>
+#include <stdexcept>
 
 namespace vantorix::cube {
 
@@ -24,9 +27,10 @@ enum : int { PX, NX, PY, NY, PZ, NZ };
 
 }  // namespace
 
-Vec3 CubeMapTexelDirection(int face, int i, int j, int n) {
-    const double sc = 2.0 * (i + 0.5) / n - 1.0, tc = 2.0 * (j + 0.5) / n - 1.0;
-    // The selection table solved for r, with |ma| = 1.
+namespace {
+
+// The selection table solved for r, with |ma| = 1, in the script's world.
+Vec3 CubeMapDirection(int face, double sc, double tc) {
     double rx = 0, ry = 0, rz = 0;
     switch (face) {
         case PX: rx = 1, ry = -tc, rz = -sc; break;
@@ -39,15 +43,22 @@ Vec3 CubeMapTexelDirection(int face, int i, int j, int n) {
     return {rx, rz, ry};  // the cube map's y is up, its z north
 }
 
-CubeMap MakeCubeMap(const CubeFaces& faces) {
-    const int n = faces.Size();
+}  // namespace
+
+Vec3 CubeMapTexelDirection(int face, int i, int j, int n) {
+    return CubeMapDirection(face, 2.0 * (i + 0.5) / n - 1.0, 2.0 * (j + 0.5) / n - 1.0);
+}
+
+FaceView CubeMapFaceView(int face) {
+    const Vec3 centre = CubeMapDirection(face, 0, 0), right = CubeMapDirection(face, 1, 0);
+    const Vec3 up = CubeMapDirection(face, 0, -1);  // t runs down the face
+    return {centre, {right.X - centre.X, right.Y - centre.Y, right.Z - centre.Z},
+            {up.X - centre.X, up.Y - centre.Y, up.Z - centre.Z}};
+}
+
+CubeMap MakeCubeMap(const CubeFaces& faces, int size) {
     CubeMap map;
-    for (int face = 0; face < 6; ++face) {
-        map[face] = RgbImage(n, n);
-        for (int j = 0; j < n; ++j) {
-            for (int i = 0; i < n; ++i) faces.SampleNearest(CubeMapTexelDirection(face, i, j, n), map[face].At(i, j));
-        }
-    }
+    for (int face = 0; face < 6; ++face) map[face] = ViewOfSky(faces, CubeMapFaceView(face), size > 0 ? size : faces.Size());
     return map;
 }
 
@@ -78,6 +89,16 @@ RgbImage VerticalCross(const CubeMap& map) {
 
 RgbImage Strip(const CubeMap& map) {
     return Layout(map, 6, 1, {{PX, 0, 0}, {NX, 1, 0}, {PY, 2, 0}, {NY, 3, 0}, {PZ, 4, 0}, {NZ, 5, 0}});
+}
+
+RgbImage GodotLayout(const CubeMap& map, int columns, int rows) {
+    if (columns * rows != 6 || (columns != 1 && columns != 2 && columns != 3 && columns != 6)) {
+        throw std::invalid_argument("Godot cuts a cube map from 2 x 3, 3 x 2, 1 x 6 or 6 x 1 faces.");
+    }
+    const int n = map[0].Width;
+    RgbImage picture(columns * n, rows * n);
+    for (int face = 0; face < 6; ++face) Place(picture, map[face], face % columns, face / columns);
+    return picture;
 }
 
 }  // namespace vantorix::cube

@@ -27,8 +27,18 @@ inline constexpr const char* CubeMapFaceNames[6] = {"px", "nx", "py", "ny", "pz"
 // centre of texel (i, j) of a cube-map face of size n stands for.
 Vec3 CubeMapTexelDirection(int face, int i, int j, int n);
 
-// The cube map of the skybox, texel for texel from the faces.
-CubeMap MakeCubeMap(const CubeFaces& faces);
+// A cube-map face as a camera's view in the script's world: where its centre
+// looks, and where its right and top edges lie.
+FaceView CubeMapFaceView(int face);
+
+// The cube map of the skybox, `size` texels a side (0: the faces' own size,
+// texel for texel from the faces; see ViewOfSky for other sizes).
+CubeMap MakeCubeMap(const CubeFaces& faces, int size = 0);
+
+// The cube map in one picture for Godot's importer, which cuts its layers
+// +X, -X, +Y, -Y, +Z, -Z row by row from `columns` x `rows` faces (2 x 3,
+// 3 x 2, 1 x 6 or 6 x 1).
+RgbImage GodotLayout(const CubeMap& map, int columns, int rows);
 
 // Layouts of the cube map in one picture, empty cells black: the horizontal
 // cross (4 x 3 faces: +Y above +Z; -X, +Z, +X, -Z across; -Y below +Z), the

@@ -1,5 +1,6 @@
 #include "export/DdsFile.h"
 
+#include "export/SkyViews.h"
 #include "platform/ReplacementFile.h"
 
 #include <algorithm>
@@ -28,7 +29,7 @@ void WriteFace(ReplacementFile& file, const RgbImage& image) {
 
 }  // namespace
 
-DdsHeader CubeMapHeader(int size, bool mipMaps) {
+DdsHeader CubeMapHeader(int size, bool mipMaps, bool srgb) {
     DdsHeader header{};
     header.Size = sizeof(DdsHeader);
     header.Flags = DDSD_CAPS | DDSD_HEIGHT | DDSD_WIDTH | DDSD_PIXELFORMAT | DDSD_PITCH |
@@ -37,74 +38,35 @@ DdsHeader CubeMapHeader(int size, bool mipMaps) {
     header.Width = static_cast<std::uint32_t>(size);
     header.PitchOrLinearSize = static_cast<std::uint32_t>(size) * 4;
     header.MipMapCount = mipMaps ? static_cast<std::uint32_t>(std::bit_width(static_cast<unsigned>(size))) : 0;
-    header.PixelFormat = {sizeof(DdsPixelFormat), DDPF_RGB | DDPF_ALPHAPIXELS, 0, 32,
-                          0x00FF0000, 0x0000FF00, 0x000000FF, 0xFF000000};
+    header.PixelFormat = srgb ? DdsPixelFormat{sizeof(DdsPixelFormat), DDPF_FOURCC, FOURCC_DX10, 0, 0, 0, 0, 0}
+                              : DdsPixelFormat{sizeof(DdsPixelFormat), DDPF_RGB | DDPF_ALPHAPIXELS, 0, 32,
+                                               0x00FF0000, 0x0000FF00, 0x000000FF, 0xFF000000};
     header.Caps = DDSCAPS_TEXTURE | DDSCAPS_COMPLEX | (mipMaps ? DDSCAPS_MIPMAP : 0);
     header.Caps2 = DDSCAPS2_CUBEMAP | DDSCAPS2_CUBEMAP_ALLFACES;
     return header;
 }
-
-namespace {
-
-// How much of each texel of a row `from` wide a texel of a row `to` wide
-// covers, in units of 1 / to of a texel: texel x spans [x from, (x + 1) from)
-// in those units, texel i of the row before [i to, (i + 1) to).
-struct Footprint {
-    int First = 0;
-    std::vector<int> Weights;  // for texels First, First + 1, ...
-};
-
-std::vector<Footprint> Footprints(int from, int to) {
-    std::vector<Footprint> footprints(static_cast<std::size_t>(to));
-    for (int x = 0; x < to; ++x) {
-        const long long start = static_cast<long long>(x) * from, end = start + from;
-        Footprint& footprint = footprints[static_cast<std::size_t>(x)];
-        footprint.First = static_cast<int>(start / to);
-        for (long long i = footprint.First; i * to < end; ++i) {
-            footprint.Weights.push_back(static_cast<int>(std::min(end, (i + 1) * to) - std::max(start, i * to)));
-        }
-    }
-    return footprints;
-}
-
-}  // namespace
 
 std::vector<RgbImage> MipMapChain(const RgbImage& face) {
     std::vector<RgbImage> chain;
     chain.reserve(32);
     const RgbImage* above = &face;
     while (above->Width > 1 || above->Height > 1) {
-        RgbImage level(std::max(1, above->Width / 2), std::max(1, above->Height / 2));
-        const std::vector<Footprint> columns = Footprints(above->Width, level.Width);
-        const std::vector<Footprint> rows = Footprints(above->Height, level.Height);
-        const long long total = static_cast<long long>(above->Width) * above->Height;  // every texel's weights sum to this
-        for (int y = 0; y < level.Height; ++y) {
-            const Footprint& row = rows[static_cast<std::size_t>(y)];
-            for (int x = 0; x < level.Width; ++x) {
-                const Footprint& column = columns[static_cast<std::size_t>(x)];
-                long long sum[3] = {0, 0, 0};
-                for (std::size_t j = 0; j < row.Weights.size(); ++j) {
-                    for (std::size_t i = 0; i < column.Weights.size(); ++i) {
-                        const std::uint8_t* texel =
-                            above->At(column.First + static_cast<int>(i), row.First + static_cast<int>(j));
-                        const long long weight = static_cast<long long>(row.Weights[j]) * column.Weights[i];
-                        for (int c = 0; c < 3; ++c) sum[c] += weight * texel[c];
-                    }
-                }
-                for (int c = 0; c < 3; ++c) level.At(x, y)[c] = static_cast<std::uint8_t>((sum[c] + total / 2) / total);
-            }
-        }
-        chain.push_back(std::move(level));
+        chain.push_back(ShrinkByArea(*above, std::max(1, above->Width / 2), std::max(1, above->Height / 2)));
         above = &chain.back();
     }
     return chain;
 }
 
-void WriteDdsCubeMap(const std::string& path, const CubeMap& map, bool mipMaps) {
+void WriteDdsCubeMap(const std::string& path, const CubeMap& map, bool mipMaps, bool srgb) {
     ReplacementFile file(path);
-    const DdsHeader header = CubeMapHeader(map[0].Width, mipMaps);
+    const DdsHeader header = CubeMapHeader(map[0].Width, mipMaps, srgb);
     file.Write("DDS ");
     file.Write({reinterpret_cast<const char*>(&header), sizeof header});
+    if (srgb) {
+        const DdsHeaderDx10 dx10{DXGI_FORMAT_B8G8R8A8_UNORM_SRGB, D3D10_RESOURCE_DIMENSION_TEXTURE2D,
+                                 DDS_RESOURCE_MISC_TEXTURECUBE, 1, 0};
+        file.Write({reinterpret_cast<const char*>(&dx10), sizeof dx10});
+    }
     for (const RgbImage& face : map) {
         WriteFace(file, face);
         if (!mipMaps) continue;

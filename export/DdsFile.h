@@ -20,6 +20,11 @@
 // green, 0x000000FF blue, 0xFF000000 alpha. Caps: DDSCAPS_TEXTURE |
 // DDSCAPS_COMPLEX, and DDSCAPS_MIPMAP with mip-maps; caps2: DDSCAPS2_CUBEMAP
 // with all six face bits.
+//
+// Where the colour space must be stated, the pixel format is DDPF_FOURCC
+// "DX10" instead, and a 20-byte DdsHeaderDx10 follows the header:
+// DXGI_FORMAT_B8G8R8A8_UNORM_SRGB, a 2D texture, DDS_RESOURCE_MISC_TEXTURECUBE,
+// an array of 1. The faces are the same bytes.
 namespace vantorix::cube {
 
 struct DdsPixelFormat {
@@ -35,14 +40,23 @@ struct DdsHeader {
 };
 static_assert(sizeof(DdsHeader) == 124);
 
+struct DdsHeaderDx10 {
+    std::uint32_t DxgiFormat, ResourceDimension, MiscFlag, ArraySize, MiscFlags2;
+};
+static_assert(sizeof(DdsHeaderDx10) == 20);
+
 inline constexpr std::uint32_t DDSD_CAPS = 0x1, DDSD_HEIGHT = 0x2, DDSD_WIDTH = 0x4, DDSD_PITCH = 0x8,
                                DDSD_PIXELFORMAT = 0x1000, DDSD_MIPMAPCOUNT = 0x20000;
-inline constexpr std::uint32_t DDPF_ALPHAPIXELS = 0x1, DDPF_RGB = 0x40;
+inline constexpr std::uint32_t DDPF_ALPHAPIXELS = 0x1, DDPF_FOURCC = 0x4, DDPF_RGB = 0x40;
+inline constexpr std::uint32_t FOURCC_DX10 = 0x30315844;  // "DX10"
+inline constexpr std::uint32_t DXGI_FORMAT_B8G8R8A8_UNORM_SRGB = 91, D3D10_RESOURCE_DIMENSION_TEXTURE2D = 3,
+                               DDS_RESOURCE_MISC_TEXTURECUBE = 0x4;
 inline constexpr std::uint32_t DDSCAPS_COMPLEX = 0x8, DDSCAPS_TEXTURE = 0x1000, DDSCAPS_MIPMAP = 0x400000;
 inline constexpr std::uint32_t DDSCAPS2_CUBEMAP = 0x200, DDSCAPS2_CUBEMAP_ALLFACES = 0xFC00;
 
-// The header of a cube map with faces `size` wide, with or without mip-maps.
-DdsHeader CubeMapHeader(int size, bool mipMaps);
+// The header of a cube map with faces `size` wide, with or without mip-maps,
+// its pixel format the classic masks or, for sRGB, the DX10 header's.
+DdsHeader CubeMapHeader(int size, bool mipMaps, bool srgb = false);
 
 // The mip-map chain of a face below it, down to 1 x 1: each level half the
 // size of the one before (rounded down, at least 1), each texel the average
@@ -50,7 +64,8 @@ DdsHeader CubeMapHeader(int size, bool mipMaps);
 // how much of it is covered (for an even size, the plain 2 x 2 average).
 std::vector<RgbImage> MipMapChain(const RgbImage& face);
 
-// Writes the cube map as a DDS file through the replacing writer.
-void WriteDdsCubeMap(const std::string& path, const CubeMap& map, bool mipMaps);
+// Writes the cube map as a DDS file through the replacing writer; `srgb`
+// states the colour space in the DX10 header.
+void WriteDdsCubeMap(const std::string& path, const CubeMap& map, bool mipMaps, bool srgb = false);
 
 }  // namespace vantorix::cube

@@ -3,17 +3,23 @@
 #include "export/CubeFaces.h"
 #include "export/CubeMapFaces.h"
 #include "export/DdsFile.h"
+#include "export/EnginePresets.h"
 #include "export/FaceSet.h"
 #include "export/ImageFile.h"
+#include "export/Ktx2File.h"
 #include "export/Panorama.h"
+#include "export/PreviewPage.h"
+#include "export/SkyViews.h"
 #include "job/SkyboxJob.h"
 #include "platform/FileSystem.h"
 
 #include <algorithm>
 #include <cctype>
 #include <charconv>
+#include <cmath>
 #include <cstring>
 #include <filesystem>
+#include <optional>
 #include <ostream>
 #include <stdexcept>
 
@@ -26,15 +32,26 @@ const char* const ExportUsage =
     "PREFIX is the run's output prefix: its faces are found under every name scheme\n"
     "and as .bmp, .tga or .jpg. Pictures are written in the kind their extension names:\n"
     ".png, .jpg, .tga or .bmp.\n"
-    "  --equirect FILE    an equirectangular panorama (the middle column looks north)\n"
-    "  --width N          its width, an even number (default: four times the face size)\n"
-    "  --dds FILE         a DDS cube map, 32-bit BGRA, faces +X -X +Y -Y +Z -Z\n"
-    "  --mipmaps          with a box-filtered mip-map chain down to 1 x 1\n"
-    "  --faces-gl PREFIX  six pictures PREFIX_px, _nx, _py, _ny, _pz, _nz\n"
-    "  --cross FILE       a horizontal cross, 4 x 3 faces\n"
-    "  --vcross FILE      a vertical cross, 3 x 4 faces\n"
-    "  --strip FILE       a strip of 6 x 1 faces, +X -X +Y -Y +Z -Z\n"
-    "  --threads N        threads for the panorama (default: one per core)\n";
+    "  --equirect FILE     an equirectangular panorama (the middle column looks north)\n"
+    "  --width N           its width, an even number (default: four times the face size)\n"
+    "  --dds FILE          a DDS cube map, 32-bit BGRA, faces +X -X +Y -Y +Z -Z\n"
+    "  --dds-srgb          with a DX10 header stating sRGB (B8G8R8A8_UNORM_SRGB)\n"
+    "  --ktx2 FILE         a KTX 2 cube map, R8G8B8A8_SRGB\n"
+    "  --mipmaps           the DDS and KTX 2 files with mip-maps down to 1 x 1\n"
+    "  --faces-gl PREFIX   six pictures PREFIX_px, _nx, _py, _ny, _pz, _nz\n"
+    "  --cross FILE        a horizontal cross, 4 x 3 faces\n"
+    "  --vcross FILE       a vertical cross, 3 x 4 faces\n"
+    "  --strip FILE        a strip of 6 x 1 faces, +X -X +Y -Y +Z -Z\n"
+    "  --layout CxR FILE   the cube in Godot's order (+X -X +Y -Y +Z -Z, row by row),\n"
+    "                      2x3, 3x2, 1x6 or 6x1 faces\n"
+    "  --preset NAME DEST  what an engine loads, named and turned as it expects:\n"
+    "                      quake3, quake2, halflife, source, unity, godot or three\n"
+    "  --north engine      for the Quake family and Source: north along the engine's +Y\n"
+    "                      (default: the run's Direction faces as they are, north along -Y)\n"
+    "  --yaw DEGREES       turn the sky first, so that this heading lies where north did\n"
+    "  --size N            the faces of every cube output, N texels a side\n"
+    "  --preview FILE      a page to look around the sky in a web browser (.html)\n"
+    "  --threads N         threads for the panorama (default: one per core)\n";
 
 namespace {
 
@@ -64,14 +81,35 @@ bool EndsWithNoCase(const std::string& text, const std::string& end) {
 std::vector<std::pair<std::string, std::string>> OutputFiles(const ExportOptions& options) {
     std::vector<std::pair<std::string, std::string>> files;
     for (const auto& [option, path] : {std::pair{"--equirect", options.Equirect}, {"--dds", options.Dds},
-                                       {"--cross", options.Cross}, {"--vcross", options.VerticalCross},
-                                       {"--strip", options.Strip}}) {
+                                       {"--ktx2", options.Ktx2}, {"--cross", options.Cross},
+                                       {"--vcross", options.VerticalCross}, {"--strip", options.Strip},
+                                       {"--layout", options.Layout}, {"--preview", options.Preview}}) {
         if (!path.empty()) files.emplace_back(option, path);
     }
     if (!options.FacesGl.empty()) {
         for (const std::string& path : CubeMapFaceFiles(options.FacesGl)) files.emplace_back("--faces-gl", path);
     }
+    if (!options.Preset.empty()) {
+        for (const std::string& path : PresetFiles(*FindPreset(options.Preset), options.PresetDest)) {
+            files.emplace_back("--preset " + options.Preset, path);
+        }
+    }
     return files;
+}
+
+bool HasCubeOutput(const ExportOptions& options) {
+    return !options.Dds.empty() || !options.Ktx2.empty() || !options.FacesGl.empty() || !options.Cross.empty() ||
+           !options.VerticalCross.empty() || !options.Strip.empty() || !options.Layout.empty() ||
+           !options.Preset.empty() || !options.Preview.empty();
+}
+
+double Degrees(const std::string& option, const std::string& text) {
+    double value = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (error != std::errc() || end != text.data() + text.size() || !std::isfinite(value) || std::fabs(value) > 3600) {
+        throw std::invalid_argument(option + " takes degrees, a number from -3600 to 3600, not \"" + text + "\".");
+    }
+    return value;
 }
 
 // Before any work: the output can be written, and is none of the faces read.
@@ -127,6 +165,37 @@ std::optional<ExportOptions> ParseExportArguments(const std::vector<std::string>
         else if (argument == "--vcross") options.VerticalCross = value();
         else if (argument == "--strip") options.Strip = value();
         else if (argument == "--threads") options.Threads = WholeNumber(argument, value(), 1, 256);
+        else if (argument == "--dds-srgb") options.DdsSrgb = true;
+        else if (argument == "--ktx2") options.Ktx2 = value();
+        else if (argument == "--size") options.Size = WholeNumber(argument, value(), 1, 16384);
+        else if (argument == "--preview") options.Preview = value();
+        else if (argument == "--yaw") options.Yaw = Degrees(argument, value());
+        else if (argument == "--north") {
+            const std::string& north = value();
+            if (north != "engine" && north != "run") {
+                throw std::invalid_argument("--north takes \"engine\" (the engine's +Y) or \"run\" (as the run has "
+                                            "it), not \"" + north + "\".");
+            }
+            options.NorthAlongEngine = north == "engine";
+        } else if (argument == "--layout") {
+            const std::string& shape = value();
+            const auto x = shape.find('x');
+            if (shape != "2x3" && shape != "3x2" && shape != "1x6" && shape != "6x1") {
+                throw std::invalid_argument("--layout takes 2x3, 3x2, 1x6 or 6x1 (columns x rows), not \"" + shape +
+                                            "\".");
+            }
+            options.LayoutColumns = shape[0] - '0';
+            options.LayoutRows = shape[x + 1] - '0';
+            options.Layout = value();
+        } else if (argument == "--preset") {
+            options.Preset = value();
+            if (FindPreset(options.Preset) == nullptr) {
+                std::string names;
+                for (const Preset& preset : Presets) names += std::string(names.empty() ? "" : ", ") + preset.Name;
+                throw std::invalid_argument("There is no preset \"" + options.Preset + "\": " + names + ".");
+            }
+            options.PresetDest = value();
+        }
         else if (argument == "--faces") {
             while (options.FaceFiles.size() < 6 && i + 1 < arguments.size() && !arguments[i + 1].starts_with("--")) {
                 options.FaceFiles.push_back(arguments[++i]);
@@ -146,14 +215,40 @@ std::optional<ExportOptions> ParseExportArguments(const std::vector<std::string>
     if (options.Prefix.empty() == options.FaceFiles.empty()) {
         throw std::invalid_argument("Give the run's output prefix, or six faces with --faces, not both.");
     }
-    if (options.Equirect.empty() && options.Dds.empty() && options.FacesGl.empty() && options.Cross.empty() &&
-        options.VerticalCross.empty() && options.Strip.empty()) {
-        throw std::invalid_argument("Nothing to write: ask for --equirect, --dds, --faces-gl, --cross, --vcross or --strip.");
+    const bool cubeOutput = HasCubeOutput(options);
+    if (options.Equirect.empty() && !cubeOutput) {
+        throw std::invalid_argument("Nothing to write: ask for --equirect, --dds, --ktx2, --faces-gl, --cross, --vcross, "
+                                    "--strip, --layout, --preset or --preview.");
     }
     if (options.EquirectWidth != 0 && options.Equirect.empty()) {
         throw std::invalid_argument("--width sets the panorama's width: it needs --equirect.");
     }
-    if (options.MipMaps && options.Dds.empty()) throw std::invalid_argument("--mipmaps is for the DDS file: it needs --dds.");
+    if (options.MipMaps && options.Dds.empty() && options.Ktx2.empty()) {
+        throw std::invalid_argument("--mipmaps is for the DDS and KTX 2 files: it needs --dds or --ktx2.");
+    }
+    if (options.DdsSrgb && options.Dds.empty()) throw std::invalid_argument("--dds-srgb is for the DDS file: it needs --dds.");
+    if (options.Size != 0 && !cubeOutput) {
+        throw std::invalid_argument("--size sets the faces of the cube outputs (not the panorama's --width): it needs "
+                                    "one of them.");
+    }
+    if (options.NorthAlongEngine && (options.Preset.empty() || !FindPreset(options.Preset)->QuakeFamily)) {
+        throw std::invalid_argument("--north is for the Quake family and Source: it needs --preset quake3, quake2, "
+                                    "halflife or source.");
+    }
+    if (!options.Ktx2.empty() && !EndsWithNoCase(options.Ktx2, ".ktx2")) {
+        throw std::invalid_argument("--ktx2 \"" + options.Ktx2 + "\": end the name in .ktx2.");
+    }
+    if (!options.Preview.empty() && !EndsWithNoCase(options.Preview, ".html") && !EndsWithNoCase(options.Preview, ".htm")) {
+        throw std::invalid_argument("--preview \"" + options.Preview + "\": end the name in .html.");
+    }
+    if (!options.Layout.empty()) NeedPictureName("--layout", options.Layout);
+    if (!options.PresetDest.empty()) {
+        const std::string name = std::filesystem::path(options.PresetDest).filename().string();
+        if (name.empty() || name == "." || name == "..") {
+            throw std::invalid_argument("--preset " + options.Preset + " \"" + options.PresetDest +
+                                        "\": give a name for the files, not only a folder (\"env/mysky\").");
+        }
+    }
     if (options.EquirectWidth % 2 != 0) throw std::invalid_argument("--width takes an even number.");
     for (const auto& [option, path] : {std::pair{"--equirect", options.Equirect}, {"--cross", options.Cross},
                                        {"--vcross", options.VerticalCross}, {"--strip", options.Strip}}) {
@@ -215,8 +310,14 @@ void RunExport(const ExportOptions& options, std::ostream& report, std::ostream*
     }
     for (const auto& [option, path] : OutputFiles(options)) CheckOutput(option, path, set);
     report << "Faces: " << set.Description << ", from \"" << set.Files[0] << "\" on" << std::endl;
-    const CubeFaces faces(LoadFaces(set));
+    const CubeFaces run(LoadFaces(set));
     const GuardedFiles guard(std::move(inputs));  // in case a name comes to lead to a face while the work runs
+    // The sky turned before anything is made of it.
+    const double yaw = std::fmod(options.Yaw, 360.0);
+    std::optional<CubeFaces> turned;
+    if (yaw != 0) turned.emplace(TurnedSky(run, yaw));
+    const CubeFaces& faces = turned ? *turned : run;
+    if (yaw != 0) report << "Turned the sky by " << yaw << " degrees: heading " << yaw << " lies where north did" << std::endl;
 
     if (!options.Equirect.empty()) {
         const int width = options.EquirectWidth > 0 ? options.EquirectWidth : 4 * faces.Size();
@@ -231,15 +332,18 @@ void RunExport(const ExportOptions& options, std::ostream& report, std::ostream*
         if (progress != nullptr) *progress << std::endl;
         report << "Wrote \"" << options.Equirect << "\", " << width << " x " << width / 2 << std::endl;
     }
-    if (options.Dds.empty() && options.FacesGl.empty() && options.Cross.empty() && options.VerticalCross.empty() &&
-        options.Strip.empty()) {
-        return;
-    }
-    const CubeMap map = MakeCubeMap(faces);
+    if (!HasCubeOutput(options)) return;
+    const int size = options.Size > 0 ? options.Size : faces.Size();
+    const CubeMap map = MakeCubeMap(faces, size);
     if (!options.Dds.empty()) {
         MakeFolderFor(options.Dds);
-        WriteDdsCubeMap(options.Dds, map, options.MipMaps);
+        WriteDdsCubeMap(options.Dds, map, options.MipMaps, options.DdsSrgb);
         report << "Wrote \"" << options.Dds << "\"" << std::endl;
+    }
+    if (!options.Ktx2.empty()) {
+        MakeFolderFor(options.Ktx2);
+        WriteKtx2CubeMap(options.Ktx2, map, options.MipMaps);
+        report << "Wrote \"" << options.Ktx2 << "\"" << std::endl;
     }
     if (!options.FacesGl.empty()) {
         const std::vector<std::string> files = CubeMapFaceFiles(options.FacesGl);
@@ -253,6 +357,28 @@ void RunExport(const ExportOptions& options, std::ostream& report, std::ostream*
         MakeFolderFor(path);
         WriteImageFile(path, layout(map));
         report << "Wrote \"" << path << "\"" << std::endl;
+    }
+    if (!options.Layout.empty()) {
+        MakeFolderFor(options.Layout);
+        WriteImageFile(options.Layout, GodotLayout(map, options.LayoutColumns, options.LayoutRows));
+        report << "Wrote \"" << options.Layout << "\"" << std::endl;
+    }
+    if (!options.Preset.empty()) {
+        const Preset& preset = *FindPreset(options.Preset);
+        const std::vector<std::string> files = PresetFiles(preset, options.PresetDest);
+        MakeFolderFor(files.front());
+        const std::string north = WritePreset(preset, options.PresetDest, faces,
+                                              options.NorthAlongEngine ? North::AlongTheEngines : North::AsTheRunHasIt,
+                                              options.Size);
+        report << "Wrote " << options.Preset << ": \"" << files.front() << "\" to \"" << files.back() << "\"\n"
+               << north << std::endl;
+    }
+    if (!options.Preview.empty()) {
+        MakeFolderFor(options.Preview);
+        // A page of a few megabytes at most: faces beyond 1024 texels add nothing a screen shows.
+        WritePreviewPage(options.Preview, options.Size > 0 || size <= 1024 ? map : MakeCubeMap(faces, 1024),
+                         "Sky: " + set.Files[0]);
+        report << "Wrote \"" << options.Preview << "\": open it in a web browser, drag to look around" << std::endl;
     }
 }
 

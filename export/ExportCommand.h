@@ -17,6 +17,15 @@ struct ExportOptions {
     bool MipMaps = false;
     std::string FacesGl;                   // six files PREFIX_px ... PREFIX_nz
     std::string Cross, VerticalCross, Strip;
+    bool DdsSrgb = false;                  // the DDS's colour space stated in a DX10 header
+    std::string Ktx2;                      // a KTX 2 cube map
+    int LayoutColumns = 0, LayoutRows = 0;  // Godot's one-picture cube, and its file
+    std::string Layout;
+    std::string Preset, PresetDest;        // an engine's files, and where they go
+    bool NorthAlongEngine = false;         // the Quake family's north along the engine's +Y
+    double Yaw = 0;                        // degrees the sky turns before anything is written
+    int Size = 0;                          // the faces of every cube output; 0: the run's own
+    std::string Preview;                   // the look-around page
     int Threads = 0;                       // 0: one per core
 };
 

@@ -36,11 +36,48 @@ CubeFaces::Columns PanoramaColumns(const CubeFaces& faces, int width) {
     return faces.PrepareColumns(sinHeading, cosHeading);
 }
 
-void SampleRow(const CubeFaces& faces, const CubeFaces::Columns& columns, int height, int v, std::uint8_t* out,
-               ChannelOrder order = ChannelOrder::Rgb) {
-    const double pitch = PitchOf(height, v);
-    faces.SampleRow(columns, std::sin(pitch), std::cos(pitch), out, order);
-}
+// The panorama's rows. Narrower than four faces (the width at which a pixel
+// spans a texel), each pixel is the mean of k x k samples spread evenly over
+// its footprint, k enough for a sample every texel or closer: a bilinear tap
+// alone would skip texels and show their pattern as aliasing.
+class RowSampler {
+public:
+    RowSampler(const CubeFaces& faces, int width)
+        : faces_(faces), width_(width), height_(width / 2),
+          k_(std::max(1, (4 * faces.Size() + width - 1) / width)), columns_(PanoramaColumns(faces, width * k_)) {}
+
+    void Sample(int v, std::uint8_t* out, ChannelOrder order = ChannelOrder::Rgb) const {
+        if (k_ == 1) return SampleAt(height_, v, out, order);
+        thread_local std::vector<std::uint8_t> samples;
+        thread_local std::vector<std::uint32_t> sums;
+        const std::size_t rowBytes = static_cast<std::size_t>(width_) * 3;
+        samples.resize(rowBytes * static_cast<std::size_t>(k_));
+        sums.assign(rowBytes, 0);
+        for (int s = 0; s < k_; ++s) {
+            SampleAt(height_ * k_, v * k_ + s, samples.data(), order);
+            const std::uint8_t* in = samples.data();
+            for (std::size_t u = 0; u < rowBytes; u += 3) {
+                for (int t = 0; t < k_; ++t, in += 3) {
+                    sums[u] += in[0];
+                    sums[u + 1] += in[1];
+                    sums[u + 2] += in[2];
+                }
+            }
+        }
+        const std::uint32_t count = static_cast<std::uint32_t>(k_ * k_);
+        for (std::size_t i = 0; i < rowBytes; ++i) out[i] = static_cast<std::uint8_t>((sums[i] + count / 2) / count);
+    }
+
+private:
+    void SampleAt(int height, int v, std::uint8_t* out, ChannelOrder order) const {
+        const double pitch = PitchOf(height, v);
+        faces_.SampleRow(columns_, std::sin(pitch), std::cos(pitch), out, order);
+    }
+
+    const CubeFaces& faces_;
+    int width_, height_, k_;
+    CubeFaces::Columns columns_;
+};
 
 int ThreadCount(int threads) {
     return threads > 0 ? threads : static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
@@ -52,11 +89,11 @@ RgbImage EquirectangularPanorama(const CubeFaces& faces, int width, int threads,
     CheckWidth(width);
     const int height = width / 2;
     RgbImage panorama(width, height);
-    const CubeFaces::Columns columns = PanoramaColumns(faces, width);
+    const RowSampler rows(faces, width);
     std::atomic<int> nextRow{0}, rowsDone{0};
     const auto work = [&] {
         for (int v; (v = nextRow.fetch_add(1)) < height;) {
-            SampleRow(faces, columns, height, v, panorama.At(0, v));
+            rows.Sample(v, panorama.At(0, v));
             rowsDone.fetch_add(1);
         }
     };
@@ -85,7 +122,7 @@ void WriteEquirectangularPanorama(const CubeFaces& faces, int width, const std::
     }
     const int height = width / 2;
     BottomUpImageFile file(path, width, height);
-    const CubeFaces::Columns columns = PanoramaColumns(faces, width);
+    const RowSampler rows(faces, width);
 
     // Rows are made from the bottom up, as the file holds them, into a ring
     // of blocks: the workers fill a block while this thread writes the one
@@ -110,7 +147,7 @@ void WriteEquirectangularPanorama(const CubeFaces& faces, int width, const std::
                 if (stopped) return;
             }
             std::uint8_t* out = ring.data() + rowBytes * static_cast<std::size_t>(i % (RowsPerBlock * Blocks));
-            SampleRow(faces, columns, height, height - 1 - i, out, ChannelOrder::Bgr);  // as the file holds them
+            rows.Sample(height - 1 - i, out, ChannelOrder::Bgr);  // as the file holds them
             const std::lock_guard lock(mutex);
             ++rowsDone[static_cast<std::size_t>(block)];
             changed.notify_all();

@@ -15,7 +15,8 @@ using Progress = std::function<void(double done)>;
 // (u, v), counted from the top left with centres at +0.5, looks at heading
 // 360 (u + 0.5) / width - 180 degrees, clockwise from north (the middle
 // column looks north, three quarters across east), and pitch
-// 90 - 180 (v + 0.5) / height degrees. Sampled bilinearly across the cube.
+// 90 - 180 (v + 0.5) / height degrees. Sampled bilinearly across the cube;
+// narrower than four faces, each pixel averages its whole footprint.
 // Rows are shared out among `threads` threads (0: one per core).
 RgbImage EquirectangularPanorama(const CubeFaces& faces, int width, int threads = 0, const Progress& progress = {});
 

@@ -1,0 +1,146 @@
+#include "export/EnginePresets.h"
+
+#include "export/CubeMapFaces.h"
+#include "export/ImageFile.h"
+#include "export/SkyViews.h"
+#include "platform/ReplacementFile.h"
+
+#include <algorithm>
+#include <array>
+#include <filesystem>
+
+namespace vantorix::cube {
+
+const std::vector<Preset> Presets = {{"quake3", true}, {"quake2", true},  {"halflife", true}, {"source", true},
+                                     {"unity", false}, {"godot", false}, {"three", false}};
+
+namespace {
+
+// A Quake-family face: its file suffix and its view in the engine's frame.
+struct EngineFace {
+    const char* Suffix;
+    FaceView View;
+};
+const std::array<EngineFace, 6> QuakeFaces = {{
+    {"rt", {{1, 0, 0}, {0, -1, 0}, {0, 0, 1}}},
+    {"bk", {{0, 1, 0}, {1, 0, 0}, {0, 0, 1}}},
+    {"lf", {{-1, 0, 0}, {0, 1, 0}, {0, 0, 1}}},
+    {"ft", {{0, -1, 0}, {-1, 0, 0}, {0, 0, 1}}},
+    {"up", {{0, 0, 1}, {0, -1, 0}, {-1, 0, 0}}},
+    {"dn", {{0, 0, -1}, {0, -1, 0}, {1, 0, 0}}},
+}};
+
+// The engine's frame in the run's world (x east, y north, z up): as the run
+// has it, the engine's +X is west and its +Y south; else they are one.
+FaceView InTheRunsWorld(const FaceView& view, North north) {
+    if (north == North::AlongTheEngines) return view;
+    const auto turn = [](const Vec3& v) { return Vec3{-v.X, -v.Y, v.Z}; };
+    return {turn(view.Forward), turn(view.Right), turn(view.Up)};
+}
+
+// The GL cube-map faces under Unity's 6 Sided material's slots.
+struct Slot {
+    const char* Name;
+    int CubeMapFace;
+};
+constexpr std::array<Slot, 6> UnitySlots = {{{"Front", 4}, {"Back", 5}, {"Left", 0}, {"Right", 1}, {"Up", 2}, {"Down", 3}}};
+
+std::string Quoted(const std::string& text) { return "\"" + text + "\""; }
+
+void WriteText(const std::string& path, const std::string& text) {
+    ReplacementFile file(path);
+    file.Write(text);
+    file.Commit();
+}
+
+// A skybox material naming its texture, as the engine's texture tool expects beside it.
+std::string SourceMaterial(const std::string& texture) {
+    return "\"UnlitGeneric\"\n{\n\t\"$basetexture\" \"skybox/" + texture + "\"\n\t\"$nofog\" 1\n\t\"$ignorez\" 1\n}\n";
+}
+
+std::string GodotFile(const std::string& dest) { return IsImageFileName(dest) ? dest : dest + ".png"; }
+
+std::string ThreeSnippet(const std::string& dest) {
+    const std::string name = std::filesystem::path(dest).filename().string();
+    std::string files;
+    for (const char* face : CubeMapFaceNames) files += std::string(files.empty() ? "" : ", ") + "'" + name + "_" + face + ".png'";
+    return "// The sky of " + name + " as the scene's background, north ahead of the default camera.\n"
+           "import * as THREE from 'three';\n\n"
+           "export function loadSky(scene, folder = './') {\n"
+           "  const sky = new THREE.CubeTextureLoader().setPath(folder).load([" + files + "]);\n"
+           "  sky.colorSpace = THREE.SRGBColorSpace;\n"
+           "  scene.background = sky;\n"
+           "  scene.backgroundRotation.y = Math.PI;  // north along -Z, east along +X\n"
+           "  return sky;\n"
+           "}\n";
+}
+
+}  // namespace
+
+const Preset* FindPreset(const std::string& name) {
+    const auto found = std::find_if(Presets.begin(), Presets.end(), [&](const Preset& p) { return name == p.Name; });
+    return found != Presets.end() ? &*found : nullptr;
+}
+
+std::vector<std::string> PresetFiles(const Preset& preset, const std::string& dest) {
+    const std::string name = preset.Name;
+    std::vector<std::string> files;
+    if (preset.QuakeFamily) {
+        const std::string joint = name == "quake3" ? "_" : "";
+        for (const EngineFace& face : QuakeFaces) files.push_back(dest + joint + face.Suffix + ".tga");
+        if (name == "source") {
+            for (const EngineFace& face : QuakeFaces) files.push_back(dest + face.Suffix + ".vmt");
+        }
+    } else if (name == "unity") {
+        for (const Slot& slot : UnitySlots) files.push_back(dest + "_" + slot.Name + ".png");
+    } else if (name == "godot") {
+        files.push_back(GodotFile(dest));
+    } else {
+        for (const char* face : CubeMapFaceNames) files.push_back(dest + "_" + face + ".png");
+        files.push_back(dest + ".js");
+    }
+    return files;
+}
+
+std::string WritePreset(const Preset& preset, const std::string& dest, const CubeFaces& sky, North north, int size) {
+    const std::string name = preset.Name;
+    const std::vector<std::string> files = PresetFiles(preset, dest);
+    if (size <= 0) size = sky.Size();
+    if (preset.QuakeFamily) {
+        if (name == "quake2" || name == "halflife") size = std::min(size, 256);
+        for (std::size_t face = 0; face < QuakeFaces.size(); ++face) {
+            WriteImageFile(files[face], ViewOfSky(sky, InTheRunsWorld(QuakeFaces[face].View, north), size));
+        }
+        if (name == "source") {
+            const std::string texture = std::filesystem::path(dest).filename().string();
+            for (std::size_t face = 0; face < QuakeFaces.size(); ++face) {
+                WriteText(files[6 + face], SourceMaterial(texture + QuakeFaces[face].Suffix));
+            }
+        }
+        return north == North::AlongTheEngines
+                   ? "North lies along the engine's +Y, up in an editor's top view. A sun at heading H has the light "
+                     "yaw 90 - H."
+                   : "North lies along the engine's -Y, down in an editor's top view, as such skies have always been "
+                     "made (--north engine puts it along +Y). A sun at heading H has the light yaw 270 - H.";
+    }
+    const CubeMap map = MakeCubeMap(sky, size);
+    if (name == "unity") {
+        for (std::size_t slot = 0; slot < UnitySlots.size(); ++slot) {
+            WriteImageFile(files[slot], map[static_cast<std::size_t>(UnitySlots[slot].CubeMapFace)]);
+        }
+        return "North is the Front (+Z) face, ahead of Unity's default camera; east is the Left (+X) face, to its "
+               "right.";
+    }
+    if (name == "godot") {
+        WriteImageFile(files[0], GodotLayout(map, 2, 3));
+        return "North is the Z+ layer. Godot's default camera looks along -Z, to the south: set the Environment's sky "
+               "rotation Y to 180 degrees to face north.";
+    }
+    for (std::size_t face = 0; face < 6; ++face) WriteImageFile(files[face], map[face]);
+    WriteText(files[6], ThreeSnippet(dest));
+    return "North lies along +Z. " + Quoted(files[6]) +
+           " loads the faces and turns the background half a turn (backgroundRotation.y = Math.PI), so that the "
+           "default camera, looking along -Z, faces north.";
+}
+
+}  // namespace vantorix::cube
