@@ -38,13 +38,14 @@ CubeFaces::Columns PanoramaColumns(const CubeFaces& faces, int width) {
 
 // The panorama's rows. Narrower than four faces (the width at which a pixel
 // spans a texel), each pixel is the mean of k x k samples spread evenly over
-// its footprint, k enough for a sample every texel or closer: a bilinear tap
+// its footprint, k enough for a sample every half texel: a bilinear tap
 // alone would skip texels and show their pattern as aliasing.
 class RowSampler {
 public:
     RowSampler(const CubeFaces& faces, int width)
         : faces_(faces), width_(width), height_(width / 2),
-          k_(std::max(1, (4 * faces.Size() + width - 1) / width)), columns_(PanoramaColumns(faces, width * k_)) {}
+          k_(width >= 4 * faces.Size() ? 1 : (8 * faces.Size() + width - 1) / width),
+          columns_(PanoramaColumns(faces, width * k_)) {}
 
     void Sample(int v, std::uint8_t* out, ChannelOrder order = ChannelOrder::Rgb) const {
         if (k_ == 1) return SampleAt(height_, v, out, order);

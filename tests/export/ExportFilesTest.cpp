@@ -359,6 +359,19 @@ TEST(ExportCommand, AWrongCommandLineGetsOneLineAndWhereHelpIs) {
         {{"--faces", "n", "s", "e", "w", "u", "--cross", "x.png"}, "needs six files, North, South, East, West, Up and "
                                                                    "Down; it got 5."},
         {{"--faces"}, "it got 0."},
+        {{"sky", "--preset", "doom", "out/sky"}, "There is no preset \"doom\": quake3, quake2, halflife, source"},
+        {{"sky", "--preset", "quake3", "out/"}, "not only a folder"},
+        {{"sky", "--preset", "unity", "out/u", "--north", "engine"}, "--north is for the Quake family"},
+        {{"sky", "--preset", "quake3", "q", "--north", "up"}, "--north takes \"engine\""},
+        {{"sky", "--cross", "a.png", "--yaw", "east"}, "--yaw takes degrees"},
+        {{"sky", "--ktx2", "sky.dds"}, "end the name in .ktx2"},
+        {{"sky", "--cross", "a.png", "--dds-srgb"}, "it needs --dds"},
+        {{"sky", "--layout", "4x4", "g.png"}, "--layout takes 2x3, 3x2, 1x6 or 6x1"},
+        {{"sky", "--layout", "2x3", "g.gif"}, "end the name in .png"},
+        {{"sky", "--cross", "a.png", "--size", "0"}, "--size takes a whole number from 1"},
+        {{"sky", "--equirect", "p.png", "--size", "64"}, "--size sets the faces of the cube outputs"},
+        {{"sky", "--preview", "sky.txt"}, "end the name in .html"},
+        {{"sky", "--faces-gl", "a", "--preset", "three", "a"}, "both write"},
     };
     for (const auto& c : cases) {
         const CommandResult result = RunCommand(c.arguments);

@@ -22,63 +22,16 @@ using testing::ReadFileBytes;
 using testing::TempFolder;
 
 constexpr int FaceSize = 128;
-constexpr int SharpScene = 32;  // levels a narrow view may spread over and still be compared
 // Levels by which the export may differ from the renderer in any channel of
 // any direction compared: a sound export differs by 2 at most, a turned Up
 // face (the sky's least telling face) by up to 18.
 constexpr double Tolerance = 4;
 
-// Directions over the whole sphere: the eight cube corners, two points on
-// each of the twelve edges, and a spiral of 40 more.
-std::vector<Vec3> Directions() {
-    std::vector<Vec3> directions;
-    for (int corner = 0; corner < 8; ++corner) {
-        directions.push_back({corner & 1 ? 1.0 : -1.0, corner & 2 ? 1.0 : -1.0, corner & 4 ? 1.0 : -1.0});
-    }
-    for (const double s : {-1.0, 1.0}) {
-        for (const double t : {-1.0, 1.0}) {
-            for (const double along : {-0.6, 0.35}) {  // not level with the horizon, where the scene is sharpest
-                directions.push_back({s, t, along});
-                directions.push_back({s, along, t});
-                directions.push_back({along, s, t});
-            }
-        }
-    }
-    constexpr int Spiral = 40;
-    for (int i = 0; i < Spiral; ++i) {
-        const double z = 1.0 - 2.0 * (i + 0.5) / Spiral;
-        const double angle = i * std::numbers::pi * (3.0 - std::sqrt(5.0));
-        directions.push_back({std::sqrt(1 - z * z) * std::cos(angle), std::sqrt(1 - z * z) * std::sin(angle), z});
-    }
-    return directions;
-}
-
-// What tgsrender sees looking exactly that way, through a narrow view two
-// texels of a face wide: its mean colour, and how far its pixels spread. A
-// direction where the scene changes within that view (an edge of the
-// compass, a grid line) tells nothing about the geometry, and is left out.
-struct Seen {
-    std::array<double, 3> mean{};
-    int spread = 0;
-};
-
-Seen RenderedColour(const tgs::Camera& from, const Vec3& d) {
-    tgs::Camera camera = from;
-    camera.Heading = std::atan2(d.X, d.Y) * 180 / std::numbers::pi;
-    camera.Pitch = std::atan2(d.Z, std::hypot(d.X, d.Y)) * 180 / std::numbers::pi;
-    camera.Bank = 0;
-    camera.Zoom = 1.0 / std::tan(std::numbers::pi / 2 / FaceSize);
-    const RgbImage view = testing::FromFrame(tgs::RenderFrame(tgs::SkyScene{}, camera, 6, 6), 6, 6);
-    Seen seen;
-    std::array<int, 3> low{255, 255, 255}, high{0, 0, 0};
-    for (std::size_t i = 0; i < view.Pixels.size(); ++i) {
-        seen.mean[i % 3] += view.Pixels[i] / 36.0;
-        low[i % 3] = std::min<int>(low[i % 3], view.Pixels[i]);
-        high[i % 3] = std::max<int>(high[i % 3], view.Pixels[i]);
-    }
-    for (int c = 0; c < 3; ++c) seen.spread = std::max(seen.spread, high[c] - low[c]);
-    return seen;
-}
+using testing::Difference;
+using testing::Directions;
+using testing::RenderedColour;
+using testing::Seen;
+using testing::SharpScene;
 
 // The published cube-map lookup, written here apart from the export's own:
 // the face and texel a direction r (y up, z north) falls on.
@@ -100,12 +53,6 @@ Lookup CubeMapLookup(double rx, double ry, double rz, int n) {
     return {face, texel(sc / ma), texel(tc / ma)};
 }
 
-double Difference(const std::array<double, 3>& seen, const std::uint8_t* sample) {
-    double worst = 0;
-    for (int c = 0; c < 3; ++c) worst = std::max(worst, std::fabs(seen[c] - sample[c]));
-    return worst;
-}
-
 // Per direction, the worst channel difference between the renderer's view and
 // the panorama, the cube map, and the cube map as the DDS file holds it.
 struct Disagreement {
@@ -122,12 +69,11 @@ Disagreement Compare(const testing::DefaultRun& run, const FaceViews& views) {
 
     Disagreement result;
     for (const Vec3& d : Directions()) {
-        const Seen view = RenderedColour(run.Camera, d);
+        const Seen view = RenderedColour(run.Camera, d, FaceSize);
         if (view.spread > SharpScene) continue;
         const auto& seen = view.mean;
         // The panorama pixel whose centre is nearest the direction.
-        const double heading = std::atan2(d.X, d.Y) * 180 / std::numbers::pi;
-        const double pitch = std::atan2(d.Z, std::hypot(d.X, d.Y)) * 180 / std::numbers::pi;
+        const double heading = testing::HeadingOf(d), pitch = testing::PitchOf(d);
         const int u = std::clamp(static_cast<int>((heading + 180) / 360 * panorama.Width), 0, panorama.Width - 1);
         const int v = std::clamp(static_cast<int>((90 - pitch) / 180 * panorama.Height), 0, panorama.Height - 1);
         result.panorama.push_back(Difference(seen, panorama.At(u, v)));

@@ -6,7 +6,11 @@
 #include "tools/tgsrender/SkyScene.h"
 #include "tools/tgsrender/TerragenScript.h"
 
+#include <algorithm>
 #include <array>
+#include <cmath>
+#include <numbers>
+#include <vector>
 #include <cstring>
 #include <string>
 
@@ -43,6 +47,71 @@ inline DefaultRun RenderDefaultRun(int size) {
         run.Camera = camera;
     });
     return run;
+}
+
+inline constexpr int SharpScene = 32;  // levels a narrow view may spread over and still be compared
+
+// Directions over the whole sphere (x east, y north, z up): the eight cube
+// corners, two points on each of the twelve edges, and a spiral of 40 more.
+inline std::vector<cube::Vec3> Directions() {
+    std::vector<cube::Vec3> directions;
+    for (int corner = 0; corner < 8; ++corner) {
+        directions.push_back({corner & 1 ? 1.0 : -1.0, corner & 2 ? 1.0 : -1.0, corner & 4 ? 1.0 : -1.0});
+    }
+    for (const double s : {-1.0, 1.0}) {
+        for (const double t : {-1.0, 1.0}) {
+            for (const double along : {-0.6, 0.35}) {  // not level with the horizon, where the scene is sharpest
+                directions.push_back({s, t, along});
+                directions.push_back({s, along, t});
+                directions.push_back({along, s, t});
+            }
+        }
+    }
+    constexpr int Spiral = 40;
+    for (int i = 0; i < Spiral; ++i) {
+        const double z = 1.0 - 2.0 * (i + 0.5) / Spiral;
+        const double angle = i * std::numbers::pi * (3.0 - std::sqrt(5.0));
+        directions.push_back({std::sqrt(1 - z * z) * std::cos(angle), std::sqrt(1 - z * z) * std::sin(angle), z});
+    }
+    return directions;
+}
+
+inline double HeadingOf(const cube::Vec3& d) { return std::atan2(d.X, d.Y) * 180 / std::numbers::pi; }
+inline double PitchOf(const cube::Vec3& d) { return std::atan2(d.Z, std::hypot(d.X, d.Y)) * 180 / std::numbers::pi; }
+
+// What tgsrender sees looking exactly that way (heading turned on by
+// `extraHeading` degrees), through a narrow view two texels of a face of
+// `faceSize` wide: its mean colour, and how far its pixels spread. A
+// direction where the scene changes within that view (an edge of the
+// compass, a grid line) tells nothing about the geometry, and is left out.
+struct Seen {
+    std::array<double, 3> mean{};
+    int spread = 0;
+};
+
+inline Seen RenderedColour(const tgs::Camera& from, const cube::Vec3& d, int faceSize, double extraHeading = 0) {
+    tgs::Camera camera = from;
+    camera.Heading = HeadingOf(d) + extraHeading;
+    camera.Pitch = PitchOf(d);
+    camera.Bank = 0;
+    camera.Zoom = 1.0 / std::tan(std::numbers::pi / 2 / faceSize);
+    const cube::RgbImage view = FromFrame(tgs::RenderFrame(tgs::SkyScene{}, camera, 6, 6), 6, 6);
+    Seen seen;
+    std::array<int, 3> low{255, 255, 255}, high{0, 0, 0};
+    for (std::size_t i = 0; i < view.Pixels.size(); ++i) {
+        seen.mean[i % 3] += view.Pixels[i] / 36.0;
+        low[i % 3] = std::min<int>(low[i % 3], view.Pixels[i]);
+        high[i % 3] = std::max<int>(high[i % 3], view.Pixels[i]);
+    }
+    for (int c = 0; c < 3; ++c) seen.spread = std::max(seen.spread, high[c] - low[c]);
+    return seen;
+}
+
+// The worst channel difference between what the renderer saw and a sample.
+inline double Difference(const std::array<double, 3>& seen, const std::uint8_t* sample) {
+    double worst = 0;
+    for (int c = 0; c < 3; ++c) worst = std::max(worst, std::fabs(seen[c] - sample[c]));
+    return worst;
 }
 
 }  // namespace vantorix::testing
