@@ -11,6 +11,7 @@ all: build
 
 packages:
 	@sh tools/install-packages debian-packages.txt
+	@command -v npm >/dev/null 2>&1 || sh tools/install-packages debian-packages-node.txt
 
 configure: packages
 	@cmake -S . -B $(BUILD_DIR) -G Ninja

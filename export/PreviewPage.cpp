@@ -42,7 +42,8 @@ std::string EscapedHtml(std::string_view text) {
 void WritePreviewPage(const std::string& path, const CubeMap& map, const std::string& title) {
     std::string faces;
     for (const RgbImage& face : map) {
-        const std::vector<std::uint8_t> jpeg = ijl::EncodeJpeg(face.Pixels.data(), face.Width, face.Height, 92);
+        // Every texel's own colour: a preview is for judging the sky's colours too.
+        const std::vector<std::uint8_t> jpeg = ijl::EncodeJpeg(face.Pixels.data(), face.Width, face.Height, 95, true);
         faces += std::string(faces.empty() ? "" : ",\n") + "  'data:image/jpeg;base64," + Base64(jpeg) + "'";
     }
     ReplacementFile file(path);

@@ -195,13 +195,14 @@ DecodedJpeg DecodeJpeg(const std::vector<std::uint8_t>& file) {
     return picture;
 }
 
-std::vector<std::uint8_t> EncodeJpeg(const std::uint8_t* rgb, int width, int height, int quality) {
+std::vector<std::uint8_t> EncodeJpeg(const std::uint8_t* rgb, int width, int height, int quality, bool fullColour) {
     const Binding& library = Bound();
     const Handle encoder(library, library.InitCompress());
     unsigned char* encoded = nullptr;
     unsigned long encodedSize = 0;
     const int result = library.Compress2(encoder.Get(), rgb, width, width * 3, height, TJPF_RGB, &encoded,
-                                         &encodedSize, TJSAMP_420, std::clamp(quality, 1, 100), TJFLAG_ACCURATEDCT);
+                                         &encodedSize, fullColour ? TJSAMP_444 : TJSAMP_420, std::clamp(quality, 1, 100),
+                                         TJFLAG_ACCURATEDCT);
     const std::unique_ptr<unsigned char, decltype(library.Free)> owned(encoded, library.Free);
     if (result != 0) throw std::runtime_error("the JPEG encoder failed: " + encoder.Error());
     return {encoded, encoded + encodedSize};

@@ -79,9 +79,11 @@ struct DecodedJpeg {
 // picture it can read, and when the library cannot be loaded.
 DecodedJpeg DecodeJpeg(const std::vector<std::uint8_t>& file);
 
-// Encodes rows of red, green, blue bytes from the top (4:2:0, accurate DCT)
-// into the bytes of a JPEG file; quality 1 to 100. Throws std::runtime_error.
-std::vector<std::uint8_t> EncodeJpeg(const std::uint8_t* rgb, int width, int height, int quality);
+// Encodes rows of red, green, blue bytes from the top (4:2:0, or 4:4:4 for
+// full colour; accurate DCT) into the bytes of a JPEG file; quality 1 to 100.
+// Throws std::runtime_error.
+std::vector<std::uint8_t> EncodeJpeg(const std::uint8_t* rgb, int width, int height, int quality,
+                                     bool fullColour = false);
 
 // Test seams: the library to bind from now on (empty: libjpeg-turbo's), and
 // a function shown every record ijlWrite is given (empty: none).
