@@ -132,10 +132,24 @@ void TgaCopyFloor(const std::vector<std::string>& renders, const std::vector<std
         if (::pread(fd, header, sizeof header, 0) != sizeof header) throw std::runtime_error("short " + renders[face]);
         std::uint32_t offset = 0;
         std::memcpy(&offset, header + 10, 4);
-        ReplacementFile file(finals[face]);
-        file.Write({reinterpret_cast<const char*>(header), 18});
-        file.CopyFrom(fd, offset, static_cast<std::size_t>(status.st_size) - offset, renders[face]);
-        file.Commit();
+        // The writer's own steps: beside the final name, flushed, renamed into place.
+        const std::string temporary = finals[face] + ".floor";
+        const int out = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+        if (out < 0 || ::write(out, header, 18) != 18) throw std::runtime_error("cannot write " + temporary);
+        loff_t from = offset;
+        for (std::size_t left = static_cast<std::size_t>(status.st_size) - offset; left > 0;) {
+            const ssize_t copied = ::copy_file_range(fd, &from, out, nullptr, left, 0);
+            if (copied <= 0) throw std::runtime_error("cannot copy " + renders[face]);
+            left -= static_cast<std::size_t>(copied);
+        }
+        if (::fsync(out) != 0 || ::close(out) != 0 || std::rename(temporary.c_str(), finals[face].c_str()) != 0) {
+            throw std::runtime_error("cannot finish " + finals[face]);
+        }
+        const int folder = ::open(finals[face].substr(0, finals[face].rfind('/') + 1).c_str(), O_RDONLY | O_DIRECTORY);
+        if (folder >= 0) {
+            ::fsync(folder);
+            ::close(folder);
+        }
         ::close(fd);
         std::remove(renders[face].c_str());
     }

@@ -7,8 +7,6 @@
 #include "platform/FileSystem.h"
 #include "platform/JpegLibrary.h"
 
-#include <sys/stat.h>
-
 #include <algorithm>
 #include <cstring>
 #include <filesystem>
@@ -36,8 +34,8 @@ constexpr NameScheme Schemes[] = {
 };
 
 bool IsFile(const std::string& path) {
-    struct stat status {};
-    return ::stat(path.c_str(), &status) == 0 && S_ISREG(status.st_mode);
+    std::error_code error;
+    return std::filesystem::is_regular_file(path, error);
 }
 
 std::string LoadFailure(std::int16_t status) {

@@ -1,18 +1,16 @@
 #pragma once
 
-#include <sys/mman.h>
+#include "platform/PictureMemory.h"
 
 #include <cstddef>
 #include <cstdint>
-#include <cstdlib>
 #include <new>
 #include <vector>
 
 namespace vantorix::cube {
 
-// Memory for pictures: a large block is aligned to and advised into 2 MiB
-// pages where the system has them, so that filling a panorama of hundreds of
-// megabytes takes hundreds of page faults instead of hundreds of thousands.
+// Memory for pictures: large blocks in the system's large pages where it has
+// them (see AllocatePictureMemory).
 template <typename T>
 struct PixelAllocator {
     using value_type = T;
@@ -21,20 +19,10 @@ struct PixelAllocator {
     PixelAllocator(const PixelAllocator<U>&) {}
 
     T* allocate(std::size_t count) {
-        constexpr std::size_t HugePage = std::size_t{2} << 20;
-        const std::size_t bytes = count * sizeof(T);
-        if (bytes < HugePage) {
-            if (void* memory = std::malloc(bytes == 0 ? 1 : bytes)) return static_cast<T*>(memory);
-            throw std::bad_alloc();
-        }
-        void* memory = nullptr;
-        if (::posix_memalign(&memory, HugePage, (bytes + HugePage - 1) / HugePage * HugePage) != 0) {
-            throw std::bad_alloc();
-        }
-        ::madvise(memory, bytes, MADV_HUGEPAGE);  // advice only: without huge pages it is ordinary memory
-        return static_cast<T*>(memory);
+        if (void* memory = AllocatePictureMemory(count * sizeof(T))) return static_cast<T*>(memory);
+        throw std::bad_alloc();
     }
-    void deallocate(T* memory, std::size_t) { std::free(memory); }
+    void deallocate(T* memory, std::size_t count) { FreePictureMemory(memory, count * sizeof(T)); }
 
     template <typename U>
     bool operator==(const PixelAllocator<U>&) const { return true; }

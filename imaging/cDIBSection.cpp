@@ -155,8 +155,7 @@ void cDIBSection::PaintPicture(HDC lhDC, std::int32_t lDestLeft, std::int32_t lD
 
 void cDIBSection::RandomiseBits(bool bGray) {
     const std::time_t now = std::time(nullptr);
-    std::tm local{};
-    ::localtime_r(&now, &local);
+    const std::tm local = *std::localtime(&now);  // the one user-interface thread asks
     std::mt19937 generator(static_cast<std::uint32_t>(local.tm_hour * 3600 + local.tm_min * 60 + local.tm_sec));
     std::uniform_real_distribution<double> uniform(0.0, 1.0);
     const auto next = [&] { return static_cast<std::uint8_t>(std::nearbyint(uniform(generator) * 255.0)); };

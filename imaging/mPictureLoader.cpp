@@ -6,11 +6,8 @@
 #include "platform/FileMapping.h"
 #include "platform/FileSearch.h"
 #include "platform/FileSystem.h"
+#include "platform/InputFile.h"
 #include "platform/Picture.h"
-
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <cctype>
@@ -37,47 +34,6 @@ void RecordRowAccess() {
     const cDIBSection& picture = LoadedPicture();
     recordedRows = {picture.Height(), picture.BytesPerScanLine(), picture.DIBSectionBitsPtr()};
 }
-
-class InputFile {
-public:
-    explicit InputFile(const std::string& path) : path_(path) {
-        fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-        struct stat status {};
-        if (fd_ < 0 || ::fstat(fd_, &status) != 0) {
-            const int error = errno;
-            if (fd_ >= 0) ::close(fd_);
-            throw FileError("open", path, error);
-        }
-        if (!S_ISREG(status.st_mode)) {
-            ::close(fd_);
-            throw FileError("open", path, "it is not a file");
-        }
-        size_ = status.st_size;
-    }
-    ~InputFile() { ::close(fd_); }
-    InputFile(const InputFile&) = delete;
-    InputFile& operator=(const InputFile&) = delete;
-
-    long long Size() const { return size_; }
-
-    // Reads up to `count` bytes at `offset`; fewer only where the file ends.
-    std::size_t ReadAt(long long offset, std::uint8_t* buffer, std::size_t count) const {
-        std::size_t done = 0;
-        while (done < count) {
-            const ssize_t got = ::pread(fd_, buffer + done, count - done, static_cast<off_t>(offset + done));
-            if (got < 0 && errno == EINTR) continue;
-            if (got < 0) throw FileError("read", path_, errno);
-            if (got == 0) break;
-            done += static_cast<std::size_t>(got);
-        }
-        return done;
-    }
-
-private:
-    std::string path_;
-    int fd_ = -1;
-    long long size_ = 0;
-};
 
 // A complete run-length stream cannot expand more than this: one header
 // byte and one 3-byte value give 128 pixels of 3 bytes.

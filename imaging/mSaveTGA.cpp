@@ -74,8 +74,8 @@ void SaveBitmapAsTGA(const std::string& FileName, const cDIBSection& Bitmap) {
     try {
         if (view != nullptr && stride == rowBytes) {
             // The rows lie in the file as the TGA holds them: the kernel copies them file to file.
-            const auto offset = static_cast<off_t>(Bitmap.DIBSectionBitsPtr() - view->Data());
-            file.CopyFrom(view->Descriptor(), offset, rowBytes * static_cast<std::size_t>(height), view->Path());
+            const auto offset = static_cast<std::size_t>(Bitmap.DIBSectionBitsPtr() - view->Data());
+            file.CopyFrom(*view, offset, rowBytes * static_cast<std::size_t>(height));
         } else {
             if (view != nullptr) view->MapAllPages();
             std::vector<std::string_view> rows;

@@ -1,10 +1,8 @@
 #include "job/ReadNumber.h"
 
-#include <cerrno>
-#include <clocale>
+#include "platform/CLocale.h"
+
 #include <cmath>
-#include <cstdlib>
-#include <locale.h>
 #include <stdexcept>
 #include <string>
 
@@ -56,12 +54,11 @@ double ReadNumber(std::string_view text) {
     if (length == 0) return 0.0;
     kept.resize(length);
 
-    // strtod in the C locale, so the user's decimal separator never applies.
-    static const locale_t cLocale = ::newlocale(LC_ALL_MASK, "C", nullptr);
-    errno = 0;
-    const double value = ::strtod_l(kept.c_str(), nullptr, cLocale);
+    // In the C locale, so the user's decimal separator never applies.
+    bool outOfRange = false;
+    const double value = CLocaleStringToDouble(kept, outOfRange);
     // Underflow quietly gives 0 or a tiny value; only overflow is an error.
-    if (errno == ERANGE && std::isinf(value)) {
+    if (outOfRange && std::isinf(value)) {
         throw std::overflow_error("\"" + std::string(text) + "\" is too large a number");
     }
     return value;

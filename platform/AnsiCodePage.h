@@ -19,7 +19,12 @@ struct CodePage {
 // list get 1252.
 CodePage CodePageOfLocale(std::string_view locale);
 
-// The code page of the user's locale: LC_ALL, else LC_CTYPE, else LANG.
+// The code page with this number, named.
+CodePage CodePageByNumber(int number);
+
+// The code page Windows programs of this user read and write in: on Linux
+// that of the user's locale (LC_ALL, else LC_CTYPE, else LANG), as Wine
+// picks it; on Windows the system's own (GetACP).
 CodePage SystemCodePage();
 
 // "Windows-1252 (Western European)".

@@ -27,8 +27,9 @@ public:
     const std::uint8_t* Data() const noexcept { return data_; }
     std::size_t Size() const noexcept { return size_; }
     const std::string& Path() const noexcept { return path_; }
-    // The open file, for copies the kernel makes without the view.
-    int Descriptor() const noexcept { return fd_; }
+    // The open file, for copies the kernel makes without the view: a
+    // descriptor, or a Windows handle.
+    std::intptr_t Handle() const noexcept { return handle_; }
 
     // Maps every page of the view now, in one go, for a reader about to
     // read all of it: cheaper than a fault every few pages. Advice only.
@@ -41,13 +42,13 @@ public:
     void CheckWhole() const;
 
 private:
-    FileMapping(std::string path, int fd, const std::uint8_t* data, std::size_t size, int slot);
+    FileMapping(std::string path, std::intptr_t handle, const std::uint8_t* data, std::size_t size, int slot);
 
     std::string path_;
-    int fd_;
+    std::intptr_t handle_;
     const std::uint8_t* data_;
     std::size_t size_;
-    int slot_;  // in the table the bus-error handler reads
+    int slot_;  // in the table the bus-error handler reads (-1 where there is none)
 };
 
 }  // namespace vantorix

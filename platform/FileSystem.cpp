@@ -3,12 +3,10 @@
 #include "platform/FileError.h"
 #include "platform/ReplacementFile.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
+#include "platform/InputFile.h"
 
 #include <cerrno>
-#include <cstdio>
+#include <cstdint>
 #include <mutex>
 #include <random>
 #include <vector>
@@ -26,59 +24,23 @@ std::string RandomPart() {
     return suffix;
 }
 
-// A rename is durable only once its folder is on disk too; a folder that
-// cannot be synced (some file systems refuse) leaves the file no less whole.
-void SyncFolder(const std::string& folder) {
-    const int fd = ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0) return;
-    ::fsync(fd);
-    ::close(fd);
-}
-
+// Where the system cannot rename across file systems: the bytes are copied
+// beside the target with what a rename keeps, flushed, renamed into place.
 void CopyAcrossFileSystems(const std::string& from, const std::string& to) {
-    const int source = ::open(from.c_str(), O_RDONLY | O_CLOEXEC);
-    struct stat status {};
-    if (source < 0 || ::fstat(source, &status) != 0) {
-        const int error = errno;
-        if (source >= 0) ::close(source);
-        throw FileError("read", from, error);
+    const InputFile source(from);
+    ReplacementFile target(to);
+    target.KeepAttributesOf(from);  // before the read can touch its access time
+    std::vector<std::uint8_t> buffer(std::size_t{1} << 20);
+    for (long long offset = 0;;) {
+        const std::size_t got = source.ReadAt(offset, buffer.data(), buffer.size());
+        if (got == 0) break;
+        target.Write({reinterpret_cast<const char*>(buffer.data()), got});
+        offset += static_cast<long long>(got);
     }
-    try {
-        ReplacementFile target(to);
-        // What a rename would have kept.
-        target.KeepModeAndTimes(status.st_mode, status.st_atim, status.st_mtim);
-        std::vector<char> buffer(1 << 20);
-        for (;;) {
-            const ssize_t got = ::read(source, buffer.data(), buffer.size());
-            if (got < 0 && errno == EINTR) continue;
-            if (got < 0) throw FileError("read", from, errno);
-            if (got == 0) break;
-            target.Write({buffer.data(), static_cast<std::size_t>(got)});
-        }
-        target.Commit();
-    } catch (...) {
-        ::close(source);
-        throw;
-    }
-    ::close(source);
+    target.Commit();
 }
 
 }  // namespace
-
-bool EntryExists(const std::string& path) {
-    struct stat info {};
-    return ::lstat(path.c_str(), &info) == 0;
-}
-
-std::optional<FileIdentity> IdentityOf(const std::string& path) {
-    struct stat status {};
-    if (::stat(path.c_str(), &status) != 0) return std::nullopt;
-    return FileIdentity{status.st_dev, status.st_ino};
-}
-
-bool MakeFolder(const std::string& path) {
-    return ::mkdir(path.c_str(), 0777) == 0;
-}
 
 std::string FolderOf(const std::string& path) {
     const auto last = path.rfind(PathSeparator);
@@ -88,23 +50,6 @@ std::string FolderOf(const std::string& path) {
 std::string TemporaryPathBeside(const std::string& path) {
     // A leading dot keeps the half-made file out of sight of anyone waiting for the real name.
     return FolderOf(path) + ".vantorix-" + RandomPart() + ".tmp";
-}
-
-int NewFileRefusal(const std::string& folder) {
-    std::string probe = folder;
-    if (!probe.empty() && probe.back() != PathSeparator) probe += PathSeparator;
-    probe = TemporaryPathBeside(probe);
-    const int fd = ::open(probe.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
-    if (fd < 0) return errno;
-    ::close(fd);
-    ::unlink(probe.c_str());
-    return 0;
-}
-
-void RefuseReplacingReadOnly(const std::string& path) {
-    struct stat status {};
-    if (::stat(path.c_str(), &status) != 0 || S_ISDIR(status.st_mode)) return;
-    if ((status.st_mode & S_IWUSR) == 0) throw FileError("replace", path, "the file is read-only");
 }
 
 namespace {
@@ -140,25 +85,14 @@ void RefuseReplacingGuarded(const std::string& path) {
     if (const auto what = GuardedAs(*identity)) throw FileError("replace", path, "it is " + *what);
 }
 
-void MoveIntoPlace(const std::string& from, const std::string& to) {
-    if (std::rename(from.c_str(), to.c_str()) != 0) throw FileError("replace", to, errno);
-    SyncFolder(FolderOf(to));
-}
-
 void MoveFile(const std::string& from, const std::string& to) {
     RefuseReplacingReadOnly(to);
     RefuseReplacingGuarded(to);
-    if (std::rename(from.c_str(), to.c_str()) == 0) {
-        SyncFolder(FolderOf(to));
-        return;
-    }
-    if (errno != EXDEV) throw FileError("move \"" + from + "\" to", to, errno);
+    const int error = RenameReplacing(from, to);
+    if (error == 0) return;
+    if (error != EXDEV) throw FileError("move \"" + from + "\" to", to, error);
     CopyAcrossFileSystems(from, to);
     DeleteFile(from);
-}
-
-void DeleteFile(const std::string& path) {
-    if (::unlink(path.c_str()) != 0) throw FileError("delete", path, errno);
 }
 
 }  // namespace vantorix

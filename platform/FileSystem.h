@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <optional>
 #include <string>
 #include <vector>
@@ -85,5 +86,14 @@ void MoveFile(const std::string& from, const std::string& to);
 
 // Removes a file; throws FileError when the system refuses.
 void DeleteFile(const std::string& path);
+
+// Gives a file a new name, replacing what stands there, within one file
+// system: 0, or the system's reason (an errno value; EXDEV across file
+// systems). The folder entry is on disk when it returns 0.
+int RenameReplacing(const std::string& from, const std::string& to);
+
+// Creates or empties the file and writes the bytes, flushed to disk: 0, or
+// the system's reason (an errno value).
+int WriteWholeFile(const std::string& path, const void* bytes, std::size_t size);
 
 }  // namespace vantorix

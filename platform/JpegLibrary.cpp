@@ -1,9 +1,7 @@
 #include "platform/JpegLibrary.h"
 
-#include <dlfcn.h>
-#include <fcntl.h>
-#include <turbojpeg.h>
-#include <unistd.h>
+#include "platform/FileSystem.h"
+#include "platform/JpegBinding.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -16,73 +14,13 @@ namespace vantorix::ijl {
 
 namespace {
 
-// The entry points taken from the library, all or none.
-struct Binding {
-    decltype(&::tjInitCompress) InitCompress = nullptr;
-    decltype(&::tjCompress2) Compress2 = nullptr;
-    decltype(&::tjDestroy) Destroy = nullptr;
-    decltype(&::tjFree) Free = nullptr;
-    decltype(&::tjGetErrorStr2) GetErrorStr2 = nullptr;
-    decltype(&::tjInitDecompress) InitDecompress = nullptr;
-    decltype(&::tjDecompressHeader3) DecompressHeader3 = nullptr;
-    decltype(&::tjDecompress2) Decompress2 = nullptr;
-};
-
-constexpr const char* TurboJpegLibrary = "libturbojpeg.so.0";
-std::string libraryName = TurboJpegLibrary;
 std::function<void(const JPEG_CORE_PROPERTIES&)> writeObserver;
-Binding binding;
-bool bound = false;
 
 thread_local std::string lastErrorText;
-
-template <typename Function>
-void Resolve(void* library, const char* name, Function& entry) {
-    entry = reinterpret_cast<Function>(::dlsym(library, name));
-    if (entry == nullptr) {
-        throw std::runtime_error("The JPEG library \"" + libraryName + "\" has no entry point \"" + name + "\".");
-    }
-}
-
-// Loaded once and kept: the library is never unloaded while the program runs.
-const Binding& Bound() {
-    if (bound) return binding;
-    void* library = ::dlopen(libraryName.c_str(), RTLD_NOW | RTLD_LOCAL);
-    if (library == nullptr) {
-        const char* reason = ::dlerror();
-        throw std::runtime_error("Cannot load the JPEG library \"" + libraryName + "\": " +
-                                 (reason != nullptr ? reason : "not found") + ".");
-    }
-    Binding found;
-    Resolve(library, "tjInitCompress", found.InitCompress);
-    Resolve(library, "tjCompress2", found.Compress2);
-    Resolve(library, "tjDestroy", found.Destroy);
-    Resolve(library, "tjFree", found.Free);
-    Resolve(library, "tjGetErrorStr2", found.GetErrorStr2);
-    Resolve(library, "tjInitDecompress", found.InitDecompress);
-    Resolve(library, "tjDecompressHeader3", found.DecompressHeader3);
-    Resolve(library, "tjDecompress2", found.Decompress2);
-    binding = found;
-    bound = true;
-    return binding;
-}
 
 int Fail(int code, std::string text) {
     lastErrorText = std::move(text);
     return code;
-}
-
-bool WriteAll(int fd, const unsigned char* bytes, unsigned long size) {
-    while (size > 0) {
-        const ssize_t written = ::write(fd, bytes, size);
-        if (written < 0) {
-            if (errno == EINTR) continue;
-            return false;
-        }
-        bytes += written;
-        size -= static_cast<unsigned long>(written);
-    }
-    return true;
 }
 
 // The pitch of one bitmap row, or -1 when the properties do not describe a
@@ -100,7 +38,7 @@ long long CheckedPitch(const JPEG_CORE_PROPERTIES& p) {
 }  // namespace
 
 int ijlInit(JPEG_CORE_PROPERTIES* jcprops) {
-    const Binding& library = Bound();
+    const Binding& library = BoundLibrary();
     if (jcprops == nullptr) return IJL_INVALID_PROPERTIES;
     *jcprops = JPEG_CORE_PROPERTIES{};
     jcprops->DIBChannels = 3;
@@ -125,7 +63,7 @@ int ijlWrite(JPEG_CORE_PROPERTIES* jcprops, int iotype) {
     if (pitch < 0) return Fail(IJL_INVALID_PROPERTIES, "there is no picture to encode as described");
     if (p.JPGFile == nullptr || *p.JPGFile == '\0') return Fail(IJL_INVALID_FILENAME, "no file name was given");
 
-    const Binding& library = binding;  // bound by ijlInit
+    const Binding& library = BoundLibrary();  // bound by ijlInit
     unsigned char* encoded = nullptr;
     unsigned long encodedSize = 0;
     const int flags = TJFLAG_ACCURATEDCT | (p.DIBHeight < 0 ? TJFLAG_BOTTOMUP : 0);
@@ -137,17 +75,13 @@ int ijlWrite(JPEG_CORE_PROPERTIES* jcprops, int iotype) {
         return Fail(IJL_ENCODER_ERROR, std::string("the encoder failed: ") + library.GetErrorStr2(p.encoder));
     }
 
-    const int fd = ::open(p.JPGFile, O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
-    if (fd < 0) return Fail(IJL_FILE_ERROR, std::strerror(errno));
-    const bool written = WriteAll(fd, encoded, encodedSize) && ::fsync(fd) == 0;
-    const int writeError = errno;
-    if (::close(fd) != 0 || !written) return Fail(IJL_FILE_ERROR, std::strerror(written ? errno : writeError));
+    if (const int error = WriteWholeFile(p.JPGFile, encoded, encodedSize)) return Fail(IJL_FILE_ERROR, std::strerror(error));
     return IJL_OK;
 }
 
 int ijlFree(JPEG_CORE_PROPERTIES* jcprops) {
     if (jcprops == nullptr || jcprops->encoder == nullptr) return IJL_OK;
-    binding.Destroy(jcprops->encoder);
+    BoundLibrary().Destroy(jcprops->encoder);
     jcprops->encoder = nullptr;
     return IJL_OK;
 }
@@ -174,7 +108,7 @@ private:
 }  // namespace
 
 DecodedJpeg DecodeJpeg(const std::vector<std::uint8_t>& file) {
-    const Binding& library = Bound();
+    const Binding& library = BoundLibrary();
     const Handle decoder(library, library.InitDecompress());
     int width = 0, height = 0, subsampling = 0, colourspace = 0;
     if (file.size() > ULONG_MAX ||
@@ -196,7 +130,7 @@ DecodedJpeg DecodeJpeg(const std::vector<std::uint8_t>& file) {
 }
 
 std::vector<std::uint8_t> EncodeJpeg(const std::uint8_t* rgb, int width, int height, int quality, bool fullColour) {
-    const Binding& library = Bound();
+    const Binding& library = BoundLibrary();
     const Handle encoder(library, library.InitCompress());
     unsigned char* encoded = nullptr;
     unsigned long encodedSize = 0;
@@ -213,8 +147,7 @@ std::string ijlLastErrorText() {
 }
 
 void UseLibraryForTesting(const std::string& name) {
-    libraryName = name.empty() ? TurboJpegLibrary : name;
-    bound = false;
+    BindLibraryForTesting(name);
 }
 
 void ObserveWritesForTesting(std::function<void(const JPEG_CORE_PROPERTIES&)> observer) {

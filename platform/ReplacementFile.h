@@ -1,13 +1,15 @@
 #pragma once
 
-#include <sys/types.h>
-
-#include <ctime>
+#include <cstddef>
+#include <cstdint>
+#include <memory>
 #include <span>
 #include <string>
 #include <string_view>
 
 namespace vantorix {
+
+class FileMapping;
 
 // What a writer does when the folder takes no new files, so that no
 // temporary file can be made beside the old one.
@@ -44,17 +46,19 @@ public:
     void Write(std::string_view bytes);
     // Appends the pieces one after the other, with as few calls as the system allows.
     void Write(std::span<const std::string_view> pieces);
-    // Appends `count` bytes of another open file from `offset` on, copied by
-    // the kernel without passing through this program's memory where it can.
-    // Throws FileError naming `sourcePath` when that file ends first.
-    void CopyFrom(int source, off_t offset, std::size_t count, const std::string& sourcePath);
+    // Appends `count` bytes of a mapped file from `offset` on, copied by the
+    // kernel from file to file without passing through this program's memory
+    // where it can. Throws FileError naming that file when it ends first.
+    void CopyFrom(const FileMapping& source, std::size_t offset, std::size_t count);
 
     // Starts putting what is written so far on disk without waiting for it,
     // so that a long file's flush at Commit has less left to wait for.
     void StartFlush() noexcept;
 
-    // Gives the new file these permission bits and access and write times at Commit.
-    void KeepModeAndTimes(mode_t mode, timespec accessed, timespec modified);
+    // Gives the new file, at Commit, what a rename would keep of the file at
+    // `source` as it is now: its permission bits (or attributes) and times.
+    // Throws FileError when the source cannot be looked at.
+    void KeepAttributesOf(const std::string& source);
 
     // Flushes the file to disk and renames it over the final path (in place:
     // cuts the old file to the new length, then flushes); throws FileError.
@@ -64,14 +68,14 @@ private:
     [[noreturn]] void Fail(int errorNumber) const;
     void Discard() noexcept;
 
+    struct Kept;  // the system's own record of attributes and times
+
     std::string path_;
     std::string writePath_;
-    int fd_ = -1;
-    off_t written_ = 0;
+    std::intptr_t handle_ = -1;  // the system's: a descriptor, or a Windows handle
+    long long written_ = 0;
     bool committed_ = false;
-    bool keepModeAndTimes_ = false;
-    mode_t mode_ = 0;
-    timespec times_[2]{};
+    std::unique_ptr<Kept> kept_;
 };
 
 }  // namespace vantorix

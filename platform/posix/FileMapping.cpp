@@ -108,8 +108,8 @@ std::shared_ptr<FileMapping> FileMapping::Open(const std::string& path) {
     }
 }
 
-FileMapping::FileMapping(std::string path, int fd, const std::uint8_t* data, std::size_t size, int slot)
-    : path_(std::move(path)), fd_(fd), data_(data), size_(size), slot_(slot) {}
+FileMapping::FileMapping(std::string path, std::intptr_t handle, const std::uint8_t* data, std::size_t size, int slot)
+    : path_(std::move(path)), handle_(handle), data_(data), size_(size), slot_(slot) {}
 
 FileMapping::~FileMapping() {
     const std::lock_guard lock(slotsLock);
@@ -117,7 +117,7 @@ FileMapping::~FileMapping() {
     entry.Start.store(0);
     entry.Length.store(0);
     ::munmap(const_cast<std::uint8_t*>(data_), size_);
-    ::close(fd_);
+    ::close(static_cast<int>(handle_));
 }
 
 void FileMapping::MapAllPages() const noexcept {
@@ -130,7 +130,7 @@ bool FileMapping::CutShort() const noexcept {
 
 void FileMapping::CheckWhole() const {
     struct stat status {};
-    if (CutShort() || (::fstat(fd_, &status) == 0 && status.st_size < static_cast<off_t>(size_))) {
+    if (CutShort() || (::fstat(static_cast<int>(handle_), &status) == 0 && status.st_size < static_cast<off_t>(size_))) {
         throw FileError("read", path_, "it was cut short while it was being read");
     }
 }

@@ -1,6 +1,7 @@
 #include "platform/ReplacementFile.h"
 
 #include "platform/FileError.h"
+#include "platform/FileMapping.h"
 #include "platform/FileSystem.h"
 
 #include <fcntl.h>
@@ -15,7 +16,14 @@
 
 namespace vantorix {
 
+struct ReplacementFile::Kept {
+    mode_t Mode;
+    timespec Times[2];  // accessed, modified
+};
+
 namespace {
+
+int Fd(std::intptr_t handle) { return static_cast<int>(handle); }
 
 // The final path opened for writing where it stands, or -1 when it is not a
 // plain file of one link that the user may write: a link could lead the
@@ -38,15 +46,15 @@ int OpenInPlace(const std::string& path) {
 ReplacementFile::ReplacementFile(std::string path, InPlaceWriting inPlace) : path_(std::move(path)) {
     RefuseReplacingReadOnly(path_);
     RefuseReplacingGuarded(path_);
-    for (int attempt = 0; fd_ < 0; ++attempt) {
+    for (int attempt = 0; handle_ < 0; ++attempt) {
         writePath_ = TemporaryPathBeside(path_);
-        fd_ = ::open(writePath_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (fd_ >= 0) break;
+        handle_ = ::open(writePath_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (handle_ >= 0) break;
         const int error = errno;
         if (error == EEXIST && attempt < 100) continue;
         if ((error == EACCES || error == EPERM) && inPlace == InPlaceWriting::ForAPlainFile) {
-            fd_ = OpenInPlace(path_);
-            if (fd_ >= 0) {
+            handle_ = OpenInPlace(path_);
+            if (handle_ >= 0) {
                 writePath_ = path_;
                 break;
             }
@@ -68,7 +76,7 @@ void ReplacementFile::Fail(int errorNumber) const {
 
 void ReplacementFile::Write(std::string_view bytes) {
     while (!bytes.empty()) {
-        const ssize_t written = ::write(fd_, bytes.data(), bytes.size());
+        const ssize_t written = ::write(Fd(handle_), bytes.data(), bytes.size());
         if (written < 0) {
             if (errno == EINTR) continue;
             Fail(errno);
@@ -86,7 +94,7 @@ void ReplacementFile::Write(std::span<const std::string_view> pieces) {
         for (std::size_t i = 0; i < pieces.size() && vectors.size() < IOV_MAX; ++i) {
             vectors.push_back({const_cast<char*>(pieces[i].data()), pieces[i].size()});
         }
-        const ssize_t written = ::writev(fd_, vectors.data(), static_cast<int>(vectors.size()));
+        const ssize_t written = ::writev(Fd(handle_), vectors.data(), static_cast<int>(vectors.size()));
         if (written < 0) {
             if (errno == EINTR) continue;
             Fail(errno);
@@ -105,14 +113,15 @@ void ReplacementFile::Write(std::span<const std::string_view> pieces) {
     }
 }
 
-void ReplacementFile::CopyFrom(int source, off_t offset, std::size_t count, const std::string& sourcePath) {
+void ReplacementFile::CopyFrom(const FileMapping& source, std::size_t offset, std::size_t count) {
+    const int from = static_cast<int>(source.Handle());
     bool kernelCopies = true;
     std::vector<char> buffer;
     while (count > 0) {
         ssize_t copied = -1;
         if (kernelCopies) {
-            loff_t from = offset;
-            copied = ::copy_file_range(source, &from, fd_, nullptr, count, 0);
+            loff_t at = static_cast<loff_t>(offset);
+            copied = ::copy_file_range(from, &at, Fd(handle_), nullptr, count, 0);
             // Not between these files (other file systems, older kernels): copy through a buffer.
             if (copied < 0 && (errno == EXDEV || errno == EINVAL || errno == ENOSYS || errno == EOPNOTSUPP)) {
                 kernelCopies = false;
@@ -120,41 +129,40 @@ void ReplacementFile::CopyFrom(int source, off_t offset, std::size_t count, cons
             }
         } else {
             buffer.resize(std::min<std::size_t>(count, std::size_t{1} << 20));
-            copied = ::pread(source, buffer.data(), std::min(count, buffer.size()), offset);
+            copied = ::pread(from, buffer.data(), std::min(count, buffer.size()), static_cast<off_t>(offset));
             if (copied > 0) Write({buffer.data(), static_cast<std::size_t>(copied)});
         }
         if (copied < 0) {
             if (errno == EINTR) continue;
             // A failed read is the source's, a failed write this file's.
             const int error = errno;
-            if (error == EIO || error == EBADF || error == EISDIR) throw FileError("read", sourcePath, error);
+            if (error == EIO || error == EBADF || error == EISDIR) throw FileError("read", source.Path(), error);
             Fail(error);
         }
-        if (copied == 0) throw FileError("read", sourcePath, "it was cut short while it was being read");
+        if (copied == 0) throw FileError("read", source.Path(), "it was cut short while it was being read");
         if (kernelCopies) written_ += copied;
-        offset += copied;
+        offset += static_cast<std::size_t>(copied);
         count -= static_cast<std::size_t>(copied);
     }
 }
 
 void ReplacementFile::StartFlush() noexcept {
-    ::sync_file_range(fd_, 0, 0, SYNC_FILE_RANGE_WRITE);  // advice: Commit's fsync still decides
+    ::sync_file_range(Fd(handle_), 0, 0, SYNC_FILE_RANGE_WRITE);  // advice: Commit's fsync still decides
 }
 
-void ReplacementFile::KeepModeAndTimes(mode_t mode, timespec accessed, timespec modified) {
-    keepModeAndTimes_ = true;
-    mode_ = mode & 07777;
-    times_[0] = accessed;
-    times_[1] = modified;
+void ReplacementFile::KeepAttributesOf(const std::string& source) {
+    struct stat status {};
+    if (::stat(source.c_str(), &status) != 0) throw FileError("read", source, errno);
+    kept_ = std::make_unique<Kept>(Kept{static_cast<mode_t>(status.st_mode & 07777), {status.st_atim, status.st_mtim}});
 }
 
 void ReplacementFile::Commit() {
     // In place, the old file is cut only now, so that it never holds less than the new bytes.
-    if (WritesInPlace() && ::ftruncate(fd_, written_) != 0) Fail(errno);
-    if (keepModeAndTimes_ && (::fchmod(fd_, mode_) != 0 || ::futimens(fd_, times_) != 0)) Fail(errno);
-    if (::fsync(fd_) != 0) Fail(errno);
-    const int closed = ::close(fd_);
-    fd_ = -1;
+    if (WritesInPlace() && ::ftruncate(Fd(handle_), written_) != 0) Fail(errno);
+    if (kept_ && (::fchmod(Fd(handle_), kept_->Mode) != 0 || ::futimens(Fd(handle_), kept_->Times) != 0)) Fail(errno);
+    if (::fsync(Fd(handle_)) != 0) Fail(errno);
+    const int closed = ::close(Fd(handle_));
+    handle_ = -1;
     if (closed != 0) Fail(errno);
     if (!WritesInPlace()) {
         // The folder may have changed while the file was written.
@@ -165,8 +173,8 @@ void ReplacementFile::Commit() {
 }
 
 void ReplacementFile::Discard() noexcept {
-    if (fd_ >= 0) ::close(fd_);
-    fd_ = -1;
+    if (handle_ >= 0) ::close(Fd(handle_));
+    handle_ = -1;
     if (!WritesInPlace()) ::unlink(writePath_.c_str());
 }
 
