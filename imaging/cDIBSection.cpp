@@ -125,7 +125,7 @@ bool cDIBSection::CreateSection(std::int32_t lWidth, std::int32_t lHeight, HANDL
         throw;
     }
     if (made) {
-        hBmpOld_ = SelectObject(hDC_, hDib_);
+        hBmpOld_ = static_cast<HBITMAP>(SelectObject(hDC_, hDib_));
         return true;
     }
     DeleteDC(hDC_);

@@ -9,7 +9,11 @@ namespace vantorix {
 
 // The one place that knows the platform's path separator; every rule that
 // appends, splits at or searches for a separator uses this.
+#ifdef _WIN32
+inline constexpr char PathSeparator = '\\';
+#else
 inline constexpr char PathSeparator = '/';
+#endif
 
 // True when anything at all stands at the path: a folder, a file, a link.
 bool EntryExists(const std::string& path);

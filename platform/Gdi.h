@@ -4,24 +4,40 @@
 #include <memory>
 #include <string>
 
-class QImage;
-
 namespace vantorix {
 class FileMapping;
 }
 
-// A small handle-based drawing layer with the shape of the Windows calls the
-// bitmap class was designed around. Handles are 32-bit values; a handle that
-// is not a live object of the expected kind makes a call fail, never crash.
-// Everything runs on the one user-interface thread, so the handle table is
-// not locked.
+// The drawing calls the bitmap class was designed around. On Windows they
+// are Windows' own (GDI and USER), behind these declarations so that no
+// file outside platform/win32 sees Windows' headers. On Linux they are a
+// small handle-based layer of ours: handles are 32-bit values; a handle
+// that is not a live object of the expected kind makes a call fail, never
+// crash. Everything runs on the one user-interface thread, so the handle
+// table is not locked.
+#ifdef _WIN32
+struct HBITMAP__;
+struct HDC__;
+struct HWND__;
+#else
+class QImage;
+#endif
+
 namespace vantorix::gdi {
 
+#ifdef _WIN32
+using HANDLE = void*;
+using HGDIOBJ = void*;
+using HBITMAP = ::HBITMAP__*;
+using HDC = ::HDC__*;
+using HWND = ::HWND__*;
+#else
 using HANDLE = std::uint32_t;
 using HGDIOBJ = HANDLE;
 using HBITMAP = HANDLE;
 using HDC = HANDLE;
 using HWND = HANDLE;
+#endif
 using BOOL = int;
 using UINT = std::uint32_t;
 using DWORD = std::uint32_t;
@@ -76,7 +92,8 @@ BOOL DeleteDC(HDC hdc);
 // Only uncompressed 24-bit sections are made, rows of width x 3 bytes padded
 // to a multiple of 4, bottom-up for a positive height. Without a section
 // their memory is their own, zeroed; over a file mapping their bits are the
-// file's bytes from the offset on (the file must hold them all).
+// file's bytes from the offset on (the file must hold them all; Windows also
+// needs the offset a multiple of 4).
 HBITMAP CreateDIBSection(HDC hdc, const BITMAPINFO* info, UINT usage, void** bits, HANDLE section, DWORD offset);
 
 // A file mapping for CreateDIBSection, as Windows makes one with
@@ -88,7 +105,8 @@ HBITMAP CreateDIBSection(HDC hdc, const BITMAPINFO* info, UINT usage, void** bit
 HANDLE CreateFileMappingA(const std::string& path);
 BOOL CloseHandle(HANDLE object);
 // The file a section was made over (as Windows reports it in the section's
-// DIBSECTION), or null for a section of its own memory.
+// DIBSECTION), or null for a section of its own memory; on Windows always
+// null, and the program reads the file instead.
 std::shared_ptr<const FileMapping> SectionFile(HBITMAP section);
 // A device-dependent bitmap: 32 bits per pixel, not reachable as memory.
 HBITMAP CreateCompatibleBitmap(HDC hdc, int width, int height);
@@ -109,6 +127,7 @@ HWND GetDesktopWindow();
 HDC GetDC(HWND window);
 int ReleaseDC(HWND window, HDC hdc);
 
+#ifndef _WIN32
 // For the platform's own picture loader and clipboard: a device-dependent
 // bitmap made from an image, and the image a bitmap holds (null when the
 // handle is not a bitmap).
@@ -118,5 +137,6 @@ QImage BitmapImage(HBITMAP bitmap);
 // How many objects are alive, stock objects excluded: lets tests see that
 // nothing leaks.
 int LiveObjectCount();
+#endif
 
 }  // namespace vantorix::gdi

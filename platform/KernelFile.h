@@ -6,13 +6,21 @@
 #include <string>
 
 // The few kernel file calls that carry a replaced file's times and
-// attributes over to its successor, over POSIX. The "attributes" here are
-// the file's mode: its type and permission bits.
+// attributes over to its successor: Windows' own on Windows, over POSIX on
+// Linux, where the "attributes" are the file's mode (its type and permission
+// bits) and a time is a timespec.
 namespace vantorix::kernel {
 
 using DWORD = std::uint32_t;
+#ifdef _WIN32
+struct FILETIME {  // as Windows holds a time: 100-nanosecond steps since 1601
+    DWORD dwLowDateTime = 0, dwHighDateTime = 0;
+};
+using HFILE = std::intptr_t;  // a file handle
+#else
 using FILETIME = timespec;
 using HFILE = int;
+#endif
 
 inline constexpr HFILE HFILE_ERROR = -1;
 inline constexpr int OF_WRITE = 0x1;
@@ -32,13 +40,12 @@ std::optional<WIN32_FIND_DATA> FindFirstFileA(const std::string& lpFileName);
 HFILE _lopen(const std::string& lpPathName, int iReadWrite);
 int _lclose(HFILE hFile);
 
-// Sets the access and write times to the nanosecond; a null time is left
-// as it is. Linux keeps no settable creation time, so lpCreationTime is
-// accepted and has no effect.
+// Sets the times; a null time is left as it is. Linux keeps no settable
+// creation time, so there lpCreationTime is accepted and has no effect.
 bool SetFileTime(HFILE hFile, const FILETIME* lpCreationTime, const FILETIME* lpLastAccessTime,
                  const FILETIME* lpLastWriteTime);
 
-// Sets the permission bits of dwFileAttributes; the type bits are ignored.
+// Sets the attributes (on Linux the permission bits; the type bits are ignored).
 bool SetFileAttributesA(const std::string& lpFileName, DWORD dwFileAttributes);
 
 // True when the attributes say the owner may not write the file.
