@@ -3,24 +3,21 @@
 #include "job/mMain.h"
 #include "platform/FileSystem.h"
 
-#include <cstdlib>
 #include <stdexcept>
 
 namespace vantorix {
 
 std::string OutputPrefixPath(const std::string& output, const std::string& programFolder) {
-    if (!output.empty() && output.front() == PathSeparator) return output;
-    const std::string home = std::string("~") + PathSeparator;
-    if (output.rfind(home, 0) == 0) {
-        const char* homeFolder = std::getenv("HOME");
-        if (homeFolder != nullptr && *homeFolder != '\0') {
-            std::string path = homeFolder;
-            if (path.back() != PathSeparator) path += PathSeparator;
-            return path + output.substr(home.size());
+    if (IsAbsolutePath(output)) return output;
+    if (output.size() >= 2 && output[0] == '~' && IsPathSeparator(output[1])) {
+        std::string path = HomeFolder();
+        if (!path.empty()) {
+            if (!IsPathSeparator(path.back())) path += PathSeparator;
+            return path + output.substr(2);
         }
     }
     std::string path = programFolder;
-    if (path.empty() || path.back() != PathSeparator) path += PathSeparator;
+    if (path.empty() || !IsPathSeparator(path.back())) path += PathSeparator;
     return path + output;
 }
 

@@ -170,7 +170,7 @@ std::string FaceSetsNear(const std::string& prefix, const std::string& folder) {
     const bool isFolder = std::filesystem::is_directory(path, error);
     if (isFolder) {
         const auto inside = [](const std::string& folderPath) {
-            return folderPath.ends_with(PathSeparator) ? folderPath : folderPath + PathSeparator;
+            return !folderPath.empty() && IsPathSeparator(folderPath.back()) ? folderPath : folderPath + PathSeparator;
         };
         for (const auto& entry : std::filesystem::directory_iterator(path, error)) {
             if (const auto stem = PrefixOfFaceFile(entry.path().filename().string())) {

@@ -54,7 +54,7 @@ bool WriteJPEG(cDIBSection& cDib, const std::string& sFile, std::int32_t lQualit
     // A name that can hold no file fails as the library's write would, before anything is encoded.
     const auto replaced = kernel::FindFirstFileA(sFile);
     if (sFile.empty()) return Failed("no file name was given");
-    if (sFile.back() == PathSeparator || (replaced && kernel::IsFolder(replaced->dwFileAttributes))) {
+    if (IsPathSeparator(sFile.back()) || (replaced && kernel::IsFolder(replaced->dwFileAttributes))) {
         return Failed("\"" + sFile + "\" names a folder, not a file");
     }
 

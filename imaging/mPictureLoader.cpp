@@ -93,7 +93,7 @@ cDIBSection& LoadedPicture() {
 
 std::int16_t LoadPictureFile(const std::string& FileName) {
     if (!FindFileByPattern(FileName)) return PictureStatus::NotFound;
-    if (FileName.back() == PathSeparator) return PictureStatus::NameIsFolder;
+    if (IsPathSeparator(FileName.back())) return PictureStatus::NameIsFolder;
 
     std::string ending = FileName.substr(FileName.size() - std::min<std::size_t>(3, FileName.size()));
     std::transform(ending.begin(), ending.end(), ending.begin(), [](unsigned char c) { return std::tolower(c); });

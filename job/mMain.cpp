@@ -7,6 +7,7 @@
 #include "vantorix/version.h"
 
 #include <charconv>
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <limits>
@@ -96,7 +97,7 @@ private:
 
 std::string RenderFolder(const std::string& programFolder) {
     std::string folder = programFolder;
-    if (folder.empty() || folder.back() != PathSeparator) folder += PathSeparator;
+    if (folder.empty() || !IsPathSeparator(folder.back())) folder += PathSeparator;
     return folder + "Vantorix" + PathSeparator;
 }
 
@@ -114,13 +115,15 @@ std::string RenderFrameName(const std::string& programFolder, int frameNumber) {
 
 void CreateFolderPath(const std::string& path) {
     if (path.empty()) return;
-    std::string::size_type pieceEnd = path.find(PathSeparator);
-    if (pieceEnd == std::string::npos) pieceEnd = path.size();
+    const auto nextSeparator = [&](std::string::size_type from) {
+        const auto found = std::find_if(path.begin() + static_cast<std::ptrdiff_t>(from), path.end(), IsPathSeparator);
+        return static_cast<std::string::size_type>(found - path.begin());
+    };
+    std::string::size_type pieceEnd = nextSeparator(0);
     std::string running = path.substr(0, pieceEnd) + PathSeparator;
     while (pieceEnd < path.size()) {
         const auto pieceStart = pieceEnd + 1;
-        pieceEnd = path.find(PathSeparator, pieceStart);
-        if (pieceEnd == std::string::npos) pieceEnd = path.size();
+        pieceEnd = nextSeparator(pieceStart);
         running.append(path, pieceStart, pieceEnd - pieceStart);
         if (!EntryExists(running)) MakeFolder(running);
         running += PathSeparator;

@@ -5,7 +5,10 @@
 
 #include "platform/InputFile.h"
 
+#include <algorithm>
+#include <cctype>
 #include <cerrno>
+#include <cstdlib>
 #include <cstdint>
 #include <mutex>
 #include <random>
@@ -43,8 +46,27 @@ void CopyAcrossFileSystems(const std::string& from, const std::string& to) {
 }  // namespace
 
 std::string FolderOf(const std::string& path) {
-    const auto last = path.rfind(PathSeparator);
-    return last == std::string::npos ? std::string() : path.substr(0, last + 1);
+    const auto last = std::find_if(path.rbegin(), path.rend(), IsPathSeparator);
+    return last == path.rend() ? std::string() : path.substr(0, static_cast<std::size_t>(path.rend() - last));
+}
+
+bool IsAbsolutePath(const std::string& path) {
+#ifdef _WIN32
+    const bool drive = path.size() >= 3 && std::isalpha(static_cast<unsigned char>(path[0])) && path[1] == ':' &&
+                       IsPathSeparator(path[2]);
+    return drive || (!path.empty() && IsPathSeparator(path[0]));
+#else
+    return !path.empty() && path[0] == '/';
+#endif
+}
+
+std::string HomeFolder() {
+#ifdef _WIN32
+    const char* home = std::getenv("USERPROFILE");
+#else
+    const char* home = std::getenv("HOME");
+#endif
+    return home != nullptr ? home : "";
 }
 
 std::string TemporaryPathBeside(const std::string& path) {

@@ -15,6 +15,23 @@ inline constexpr char PathSeparator = '\\';
 inline constexpr char PathSeparator = '/';
 #endif
 
+// True for a character that separates a path's pieces: the separator, and
+// on Windows also "/", which Windows takes as well.
+constexpr bool IsPathSeparator(char c) {
+#ifdef _WIN32
+    return c == '\\' || c == '/';
+#else
+    return c == '/';
+#endif
+}
+
+// True for a path that needs no folder to start from: "/..." on Linux;
+// "C:\...", "\\server\..." (and "\..." on the current drive) on Windows.
+bool IsAbsolutePath(const std::string& path);
+
+// The user's home folder (HOME, or on Windows USERPROFILE), or empty.
+std::string HomeFolder();
+
 // True when anything at all stands at the path: a folder, a file, a link.
 bool EntryExists(const std::string& path);
 

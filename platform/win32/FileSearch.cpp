@@ -9,7 +9,7 @@ namespace vantorix {
 // file system does); hidden and system files and folders are passed over.
 std::optional<std::string> FindFileByPattern(const std::string& pattern) {
     if (pattern.empty()) return std::nullopt;
-    const std::string searched = pattern.back() == PathSeparator || pattern.back() == '/' ? pattern + "*" : pattern;
+    const std::string searched = IsPathSeparator(pattern.back()) ? pattern + "*" : pattern;
     WIN32_FIND_DATAW found{};
     const HANDLE search = ::FindFirstFileExW(win32::Wide(searched).c_str(), FindExInfoBasic, &found,
                                              FindExSearchNameMatch, nullptr, 0);

@@ -49,7 +49,7 @@ bool MakeFolder(const std::string& path) {
 
 int NewFileRefusal(const std::string& folder) {
     std::string probe = folder;
-    if (!probe.empty() && probe.back() != PathSeparator && probe.back() != '/') probe += PathSeparator;
+    if (!probe.empty() && !IsPathSeparator(probe.back())) probe += PathSeparator;
     probe = TemporaryPathBeside(probe);
     const HANDLE file = ::CreateFileW(win32::Wide(probe).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                                       FILE_ATTRIBUTE_HIDDEN | FILE_FLAG_DELETE_ON_CLOSE, nullptr);

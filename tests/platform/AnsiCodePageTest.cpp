@@ -25,6 +25,12 @@ TEST(AnsiCodePage, EachLocaleGetsTheCodePageWineGivesIt) {
     EXPECT_EQ(CodePageText(CodePageOfLocale("ru_RU")), "Windows-1251 (Cyrillic)");
 }
 
+#ifdef _WIN32
+// Windows says it itself.
+TEST(AnsiCodePage, TheSystemsCodePageIsWindowsOwn) {
+    EXPECT_EQ(SystemCodePage().Number, 1252) << "the test prefix's language is English";
+}
+#else
 TEST(AnsiCodePage, TheUsersLocaleIsLcAllElseLcCtypeElseLang) {
     const struct {
         const char *all, *ctype, *lang;
@@ -49,6 +55,7 @@ TEST(AnsiCodePage, TheUsersLocaleIsLcAllElseLcCtypeElseLang) {
     ::unsetenv("LANG");
     ::setenv("LC_ALL", "C", 1);
 }
+#endif
 
 TEST(AnsiCodePage, TextBecomesOneByteACharacterOrNamesTheCharacterItCannotHold) {
     const CodePage western = CodePageOfLocale("C");
@@ -67,7 +74,12 @@ TEST(AnsiCodePage, TextBecomesOneByteACharacterOrNamesTheCharacterItCannotHold) 
         EXPECT_NE(std::string(error.what()).find("Windows-1252"), std::string::npos) << error.what();
     }
     EXPECT_THROW(ToCodePage("bad \xFF byte", western), std::invalid_argument);
+#ifdef _WIN32
+    // Windows reads the five bytes 1252 leaves undefined as the control characters of their numbers.
+    EXPECT_EQ(FromCodePage("\x81", western), "\xC2\x81");
+#else
     EXPECT_THROW(FromCodePage("\x81", western), std::invalid_argument) << "1252 leaves 0x81 undefined";
+#endif
 }
 
 }  // namespace

@@ -3,14 +3,18 @@
 
 #include <gtest/gtest.h>
 
+#ifndef _WIN32
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#endif
 
 #include <filesystem>
 
 #include "tests/support/TempFolder.h"
+#ifndef _WIN32
 #include "tests/support/Unprivileged.h"
+#endif
 
 namespace vantorix {
 namespace {
@@ -19,8 +23,6 @@ using testing::FolderListing;
 using testing::ReadFileBytes;
 using testing::TempFolder;
 using testing::WriteFileBytes;
-using testing::AsUnprivilegedUser;
-using testing::GiveToChild;
 
 TEST(MoveFile, ReplacesAnOccupiedNameAndLeavesTheSourceGone) {
     TempFolder temp;
@@ -46,6 +48,10 @@ TEST(MoveFile, RefusalsNameTheFileAndKeepTheSource) {
     EXPECT_THROW(MoveFile(temp / "missing.bmp", temp / "other.bmp"), FileError);
     EXPECT_THROW(DeleteFile(temp / "missing.bmp"), FileError);
 }
+
+#ifndef _WIN32
+using testing::AsUnprivilegedUser;
+using testing::GiveToChild;
 
 // A folder on another file system than `temp`'s (/dev/shm is a tmpfs of its
 // own on Linux machines), or why there is none.
@@ -130,6 +136,8 @@ TEST(MoveFile, IntoAFolderThatRefusesNewFilesIsRefusedOnAnyFileSystem) {
     EXPECT_EQ(ReadFileBytes(temp / "render.bmp"), "the render");
     std::filesystem::remove_all(other);
 }
+
+#endif
 
 }  // namespace
 }  // namespace vantorix

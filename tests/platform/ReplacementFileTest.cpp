@@ -8,7 +8,9 @@
 
 #include "platform/FileSystem.h"
 #include "tests/support/TempFolder.h"
+#ifndef _WIN32
 #include "tests/support/Unprivileged.h"
+#endif
 
 namespace vantorix {
 namespace {
@@ -17,13 +19,6 @@ using testing::FolderListing;
 using testing::ReadFileBytes;
 using testing::TempFolder;
 using testing::WriteFileBytes;
-using testing::AsUnprivilegedUser;
-using testing::GiveToChild;
-
-ino_t InodeOf(const std::string& path) {
-    struct stat info {};
-    return ::stat(path.c_str(), &info) == 0 ? info.st_ino : 0;
-}
 
 TEST(ReplacementFile, OldFileStaysUntilCommitThenTheNewOneReplacesItWhole) {
     TempFolder temp;
@@ -66,24 +61,13 @@ TEST(ReplacementFile, FailuresNameTheFinalPathAndLeaveNoTemporaryFile) {
     EXPECT_EQ(FolderListing(temp.Path()), "folder\n");
 }
 
-TEST(ReplacementFile, NewFileGetsTheUsualPermissions) {
-    TempFolder temp;
-    const mode_t previous = ::umask(022);
-    ReplacementFile file(temp / "script.tgs");
-    file.Commit();
-    ::umask(previous);
-    struct stat info {};
-    ASSERT_EQ(::stat((temp / "script.tgs").c_str(), &info), 0);
-    EXPECT_EQ(info.st_mode & 0777, 0644u);
-}
-
 TEST(ReplacementFile, TheLongestNameTheFileSystemTakesCanBeReplaced) {
     TempFolder temp;
     const std::string path = temp / std::string(255, 'n');
     WriteFileBytes(path, "old");
     ReplacementFile file(path);
     const std::string temporaryName = file.WritePath().substr(temp.Path().size() + 1);
-    EXPECT_EQ(file.WritePath().substr(0, temp.Path().size() + 1), temp.Path() + "/");
+    EXPECT_EQ(file.WritePath().substr(0, temp.Path().size() + 1), temp.Path() + TempFolder::Separator);
     EXPECT_EQ(temporaryName.front(), '.') << "hidden while it is written";
     EXPECT_LT(temporaryName.size(), 64u);
     file.Write("new");
@@ -98,7 +82,7 @@ TEST(ReplacementFile, AReadOnlyFileIsNeitherReplacedNorMovedOnto) {
         TempFolder temp;
         const std::string locked = temp / "sky.tga";
         WriteFileBytes(locked, "keep me");
-        ASSERT_EQ(::chmod(locked.c_str(), mode), 0);
+        std::filesystem::permissions(locked, std::filesystem::perms(mode));
         try {
             ReplacementFile file(locked);
             ADD_FAILURE() << "a read-only file was opened for replacing, mode " << std::oct << mode;
@@ -112,6 +96,65 @@ TEST(ReplacementFile, AReadOnlyFileIsNeitherReplacedNorMovedOnto) {
         EXPECT_EQ(ReadFileBytes(temp / "render.bmp"), "the render");
         EXPECT_EQ(FolderListing(temp.Path()), "render.bmp\nsky.tga\n");
     }
+}
+
+// A guarded file (a render of the run being finished) is never replaced,
+// written into or moved onto, also when a name comes to lead to it only
+// while a file is being written; once the guard is gone, it may be.
+TEST(GuardedFiles, NoWriterReplacesAGuardedFileWhateverNameLeadsToIt) {
+    TempFolder temp;
+    const std::string render = temp / "render.bmp";
+    WriteFileBytes(render, "the render");
+    std::filesystem::create_hard_link(render, temp / "hard.bmp");
+#ifdef _WIN32
+    WriteFileBytes(temp / "link.bmp", "");  // Wine makes no symbolic links: the name stands in, unguarded
+    std::filesystem::remove(temp / "link.bmp");
+    std::filesystem::create_hard_link(render, temp / "link.bmp");
+#else
+    std::filesystem::create_symlink(render, temp / "link.bmp");
+#endif
+    WriteFileBytes(temp / "other.bmp", "another render");
+    {
+        const GuardedFiles guard({{*IdentityOf(render), "the render of the Up face"}});
+        for (const char* name : {"hard.bmp", "link.bmp", "render.bmp"}) {
+            try {
+                ReplacementFile file(temp / name);
+                ADD_FAILURE() << name << " was opened for replacing";
+            } catch (const FileError& error) {
+                EXPECT_EQ(std::string(error.what()),
+                          "Cannot replace \"" + temp / name + "\": it is the render of the Up face.");
+            }
+            EXPECT_THROW(MoveFile(temp / "other.bmp", temp / name), FileError) << name;
+        }
+        ReplacementFile late(temp / "late.bmp");
+        late.Write("new");
+        std::filesystem::create_hard_link(render, temp / "late.bmp");
+        EXPECT_THROW(late.Commit(), FileError);
+    }
+    EXPECT_EQ(ReadFileBytes(render), "the render");
+    EXPECT_EQ(FolderListing(temp.Path()), "hard.bmp\nlate.bmp\nlink.bmp\nother.bmp\nrender.bmp\n");
+    MoveFile(temp / "other.bmp", temp / "hard.bmp");
+    EXPECT_EQ(ReadFileBytes(temp / "hard.bmp"), "another render");
+}
+
+#ifndef _WIN32
+using testing::AsUnprivilegedUser;
+using testing::GiveToChild;
+
+ino_t InodeOf(const std::string& path) {
+    struct stat info {};
+    return ::stat(path.c_str(), &info) == 0 ? info.st_ino : 0;
+}
+
+TEST(ReplacementFile, NewFileGetsTheUsualPermissions) {
+    TempFolder temp;
+    const mode_t previous = ::umask(022);
+    ReplacementFile file(temp / "script.tgs");
+    file.Commit();
+    ::umask(previous);
+    struct stat info {};
+    ASSERT_EQ(::stat((temp / "script.tgs").c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 0777, 0644u);
 }
 
 // A folder that refuses new files: a writer that may write in place writes
@@ -177,38 +220,7 @@ TEST(ReplacementFile, AFolderThatRefusesNewFilesHasOnlyPlainWritableFilesWritten
     EXPECT_EQ(FolderListing(open), "notes.txt\ntheirs.tga\n");
 }
 
-// A guarded file (a render of the run being finished) is never replaced,
-// written into or moved onto, also when a name comes to lead to it only
-// while a file is being written; once the guard is gone, it may be.
-TEST(GuardedFiles, NoWriterReplacesAGuardedFileWhateverNameLeadsToIt) {
-    TempFolder temp;
-    const std::string render = temp / "render.bmp";
-    WriteFileBytes(render, "the render");
-    std::filesystem::create_hard_link(render, temp / "hard.bmp");
-    std::filesystem::create_symlink(render, temp / "link.bmp");
-    WriteFileBytes(temp / "other.bmp", "another render");
-    {
-        const GuardedFiles guard({{*IdentityOf(render), "the render of the Up face"}});
-        for (const char* name : {"hard.bmp", "link.bmp", "render.bmp"}) {
-            try {
-                ReplacementFile file(temp / name);
-                ADD_FAILURE() << name << " was opened for replacing";
-            } catch (const FileError& error) {
-                EXPECT_EQ(std::string(error.what()),
-                          "Cannot replace \"" + temp / name + "\": it is the render of the Up face.");
-            }
-            EXPECT_THROW(MoveFile(temp / "other.bmp", temp / name), FileError) << name;
-        }
-        ReplacementFile late(temp / "late.bmp");
-        late.Write("new");
-        std::filesystem::create_hard_link(render, temp / "late.bmp");
-        EXPECT_THROW(late.Commit(), FileError);
-    }
-    EXPECT_EQ(ReadFileBytes(render), "the render");
-    EXPECT_EQ(FolderListing(temp.Path()), "hard.bmp\nlate.bmp\nlink.bmp\nother.bmp\nrender.bmp\n");
-    MoveFile(temp / "other.bmp", temp / "hard.bmp");
-    EXPECT_EQ(ReadFileBytes(temp / "hard.bmp"), "another render");
-}
+#endif
 
 }  // namespace
 }  // namespace vantorix

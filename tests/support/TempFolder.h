@@ -1,10 +1,10 @@
 #pragma once
 
 #include <algorithm>
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <random>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -15,12 +15,23 @@ namespace vantorix::testing {
 class TempFolder {
 public:
     TempFolder() {
-        std::string pattern = (std::filesystem::temp_directory_path() / "vantorix-test-XXXXXX").string();
-        if (::mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
-        path_ = pattern;
+        std::random_device random;
+        for (int attempt = 0; attempt < 100 && path_.empty(); ++attempt) {
+            const auto candidate = std::filesystem::temp_directory_path() / ("vantorix-test-" + std::to_string(random()));
+            std::error_code error;
+            if (std::filesystem::create_directory(candidate, error)) path_ = candidate.string();
+        }
+        if (path_.empty()) throw std::runtime_error("cannot make a temporary folder");
     }
     ~TempFolder() {
+        // Read-only files and folders a test left go too.
         std::error_code ignored;
+        for (auto entry = std::filesystem::recursive_directory_iterator(path_, ignored);
+             entry != std::filesystem::recursive_directory_iterator(); entry.increment(ignored)) {
+            std::filesystem::permissions(entry->path(), std::filesystem::perms::owner_all,
+                                         std::filesystem::perm_options::add | std::filesystem::perm_options::nofollow,
+                                         ignored);
+        }
         std::filesystem::remove_all(path_, ignored);
     }
     TempFolder(const TempFolder&) = delete;
@@ -28,7 +39,13 @@ public:
 
     // The folder's path, without a trailing separator.
     const std::string& Path() const { return path_; }
-    std::string operator/(const std::string& name) const { return path_ + "/" + name; }
+    std::string operator/(const std::string& name) const { return path_ + Separator + name; }
+
+#ifdef _WIN32
+    static constexpr char Separator = '\\';
+#else
+    static constexpr char Separator = '/';
+#endif
 
 private:
     std::string path_;
@@ -49,7 +66,7 @@ inline void WriteFileBytes(const std::string& path, const std::string& bytes) {
 // The names in a folder, sorted, one per line: what a test expects to find there.
 inline std::string FolderListing(const std::string& folder) {
     std::vector<std::string> names;
-    for (const auto& entry : std::filesystem::directory_iterator(folder)) names.push_back(entry.path().filename());
+    for (const auto& entry : std::filesystem::directory_iterator(folder)) names.push_back(entry.path().filename().string());
     std::sort(names.begin(), names.end());
     std::string listing;
     for (const auto& name : names) listing += name + "\n";

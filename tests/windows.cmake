@@ -1,0 +1,41 @@
+# The shared suites built for Windows: the job, the platform layer, the
+# imaging, the finisher, the export and the stand-in renderer, run under Wine
+# through CTest (`make test-windows`). Tests that need Linux (permissions as
+# another user, small disks, mounts, Linux's own tools) are left out of the
+# Windows build where they stand.
+find_package(GTest REQUIRED)
+include(GoogleTest)
+
+function(vantorix_windows_test name)
+  cmake_parse_arguments(ARG "" "" "SOURCES;LIBRARIES" ${ARGN})
+  add_executable(${name} ${ARG_SOURCES})
+  target_link_libraries(${name} PRIVATE ${ARG_LIBRARIES} GTest::gtest_main)
+  target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR})
+  target_compile_definitions(${name} PRIVATE VANTORIX_TEST_DATA="${CMAKE_CURRENT_SOURCE_DIR}")
+  gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 120)
+endfunction()
+
+vantorix_windows_test(platform_tests
+  SOURCES platform/ReplacementFileTest.cpp platform/MoveFileTest.cpp platform/AnsiCodePageTest.cpp
+  LIBRARIES vantorix_platform)
+
+vantorix_windows_test(job_tests
+  SOURCES job/ReadNumberTest.cpp job/SkyboxJobTest.cpp job/ScriptTextTest.cpp job/ScriptFileTest.cpp
+  LIBRARIES vantorix_job)
+
+vantorix_windows_test(imaging_tests
+  SOURCES imaging/DIBSectionTest.cpp imaging/PictureLoaderTest.cpp imaging/MalformedInputTest.cpp
+          imaging/SaveTGATest.cpp imaging/JpegWriterTest.cpp imaging/ReplacingWritersTest.cpp
+  LIBRARIES vantorix_imaging)
+
+vantorix_windows_test(tools_tests
+  SOURCES tools/TerragenScriptTest.cpp
+  LIBRARIES vantorix_tgsrender)
+
+vantorix_windows_test(collect_tests
+  SOURCES collect/FinishImagesTest.cpp
+  LIBRARIES vantorix_collect vantorix_tgsrender)
+
+vantorix_windows_test(export_tests
+  SOURCES export/ExportGeometryTest.cpp export/ExportFilesTest.cpp export/EngineExportTest.cpp
+  LIBRARIES vantorix_export vantorix_tgsrender)
