@@ -3,6 +3,7 @@
 #include "export/CubeMapFaces.h"
 #include "export/ImageFile.h"
 #include "export/SkyViews.h"
+#include "platform/FileSystem.h"
 #include "platform/ReplacementFile.h"
 
 #include <algorithm>
@@ -61,7 +62,7 @@ std::string SourceMaterial(const std::string& texture) {
 std::string GodotFile(const std::string& dest) { return IsImageFileName(dest) ? dest : dest + ".png"; }
 
 std::string ThreeSnippet(const std::string& dest) {
-    const std::string name = std::filesystem::path(dest).filename().string();
+    const std::string name = Utf8Path(FsPath(dest).filename());
     std::string files;
     for (const char* face : CubeMapFaceNames) files += std::string(files.empty() ? "" : ", ") + "'" + name + "_" + face + ".png'";
     return "// The sky of " + name + " as the scene's background, north ahead of the default camera.\n"
@@ -112,7 +113,7 @@ std::string WritePreset(const Preset& preset, const std::string& dest, const Cub
             WriteImageFile(files[face], ViewOfSky(sky, InTheRunsWorld(QuakeFaces[face].View, north), size));
         }
         if (name == "source") {
-            const std::string texture = std::filesystem::path(dest).filename().string();
+            const std::string texture = Utf8Path(FsPath(dest).filename());
             for (std::size_t face = 0; face < QuakeFaces.size(); ++face) {
                 WriteText(files[6 + face], SourceMaterial(texture + QuakeFaces[face].Suffix));
             }

@@ -124,23 +124,23 @@ void CheckOutput(const std::string& option, const std::string& path, const FaceS
         }
     }
     std::error_code error;
-    if (std::filesystem::is_directory(path, error)) throw ExportError(named + " is a folder: name a file.");
+    if (std::filesystem::is_directory(FsPath(path), error)) throw ExportError(named + " is a folder: name a file.");
     RefuseReplacingReadOnly(path);
     // The nearest folder that stands must take new files: the output's own, or the first of those to be made.
-    std::filesystem::path folder = std::filesystem::absolute(path).parent_path();
+    std::filesystem::path folder = std::filesystem::absolute(FsPath(path)).parent_path();
     while (!std::filesystem::exists(folder, error) && folder.has_relative_path()) folder = folder.parent_path();
     if (!std::filesystem::is_directory(folder, error)) {
-        throw ExportError(named + ": \"" + folder.string() + "\" is not a folder, so no folder can be made there.");
+        throw ExportError(named + ": \"" + Utf8Path(folder) + "\" is not a folder, so no folder can be made there.");
     }
-    if (const int refusal = NewFileRefusal(folder.string())) {
-        throw ExportError(named + ": the folder \"" + folder.string() + "\" takes no new files (" +
+    if (const int refusal = NewFileRefusal(Utf8Path(folder))) {
+        throw ExportError(named + ": the folder \"" + Utf8Path(folder) + "\" takes no new files (" +
                           std::strerror(refusal) + ").");
     }
 }
 
 // Makes the folders an output goes into, as the finisher does for its faces.
 void MakeFolderFor(const std::string& path) {
-    const std::filesystem::path folder = std::filesystem::path(path).parent_path();
+    const std::filesystem::path folder = FsPath(path).parent_path();
     std::error_code ignored;  // a folder that cannot be made shows in the write's own error
     if (!folder.empty()) std::filesystem::create_directories(folder, ignored);
 }
@@ -243,7 +243,7 @@ std::optional<ExportOptions> ParseExportArguments(const std::vector<std::string>
     }
     if (!options.Layout.empty()) NeedPictureName("--layout", options.Layout);
     if (!options.PresetDest.empty()) {
-        const std::string name = std::filesystem::path(options.PresetDest).filename().string();
+        const std::string name = Utf8Path(FsPath(options.PresetDest).filename());
         if (name.empty() || name == "." || name == "..") {
             throw std::invalid_argument("--preset " + options.Preset + " \"" + options.PresetDest +
                                         "\": give a name for the files, not only a folder (\"env/mysky\").");
@@ -258,7 +258,7 @@ std::optional<ExportOptions> ParseExportArguments(const std::vector<std::string>
         throw std::invalid_argument("--dds \"" + options.Dds + "\": end the name in .dds.");
     }
     if (!options.FacesGl.empty()) {
-        const std::string name = std::filesystem::path(options.FacesGl).filename().string();
+        const std::string name = Utf8Path(FsPath(options.FacesGl).filename());
         if (name.empty() || name == "." || name == "..") {
             throw std::invalid_argument("--faces-gl \"" + options.FacesGl +
                                         "\": give a name for the files, not only a folder (\"cubes/sky\" writes "
@@ -271,7 +271,7 @@ std::optional<ExportOptions> ParseExportArguments(const std::vector<std::string>
     }
     std::vector<std::pair<std::string, std::string>> seen;  // where each output goes, and which option said so
     for (const auto& [option, path] : OutputFiles(options)) {
-        const std::string place = std::filesystem::absolute(path).lexically_normal().string();
+        const std::string place = Utf8Path(std::filesystem::absolute(FsPath(path)).lexically_normal());
         for (const auto& [otherPlace, otherOption] : seen) {
             if (otherPlace == place) {
                 throw std::invalid_argument(otherOption + " and " + option + " both write \"" + path + "\".");
@@ -297,7 +297,7 @@ std::vector<std::string> CubeMapFaceFiles(const std::string& prefix) {
 void RunExport(const ExportOptions& options, std::ostream& report, std::ostream* progress) {
     FaceSet set;
     if (options.FaceFiles.empty()) {
-        set = FindFaceSet(options.Prefix, std::filesystem::current_path().string());
+        set = FindFaceSet(options.Prefix, Utf8Path(std::filesystem::current_path()));
     } else {
         set.Description = "the six files given";
         std::copy(options.FaceFiles.begin(), options.FaceFiles.end(), set.Files.begin());

@@ -35,7 +35,7 @@ constexpr NameScheme Schemes[] = {
 
 bool IsFile(const std::string& path) {
     std::error_code error;
-    return std::filesystem::is_regular_file(path, error);
+    return std::filesystem::is_regular_file(FsPath(path), error);
 }
 
 std::string LoadFailure(std::int16_t status) {
@@ -167,13 +167,13 @@ std::string FaceSetsNear(const std::string& prefix, const std::string& folder) {
     const std::string path = OutputPrefixPath(prefix, folder);
     std::error_code error;
     std::vector<Candidate> candidates;
-    const bool isFolder = std::filesystem::is_directory(path, error);
+    const bool isFolder = std::filesystem::is_directory(FsPath(path), error);
     if (isFolder) {
         const auto inside = [](const std::string& folderPath) {
             return !folderPath.empty() && IsPathSeparator(folderPath.back()) ? folderPath : folderPath + PathSeparator;
         };
-        for (const auto& entry : std::filesystem::directory_iterator(path, error)) {
-            if (const auto stem = PrefixOfFaceFile(entry.path().filename().string())) {
+        for (const auto& entry : std::filesystem::directory_iterator(FsPath(path), error)) {
+            if (const auto stem = PrefixOfFaceFile(Utf8Path(entry.path().filename()))) {
                 candidates.push_back({inside(path) + *stem, inside(prefix) + *stem});
             }
         }

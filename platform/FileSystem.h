@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <filesystem>
 #include <optional>
 #include <string>
 #include <vector>
@@ -31,6 +32,16 @@ bool IsAbsolutePath(const std::string& path);
 
 // The user's home folder (HOME, or on Windows USERPROFILE), or empty.
 std::string HomeFolder();
+
+// A path as the standard library's file system calls take it, from the
+// program's UTF-8, and back (on Windows their narrow strings are not UTF-8).
+inline std::filesystem::path FsPath(const std::string& utf8) {
+    return std::filesystem::path(std::u8string(utf8.begin(), utf8.end()));
+}
+inline std::string Utf8Path(const std::filesystem::path& path) {
+    const std::u8string utf8 = path.u8string();
+    return std::string(utf8.begin(), utf8.end());
+}
 
 // True when anything at all stands at the path: a folder, a file, a link.
 bool EntryExists(const std::string& path);

@@ -133,10 +133,10 @@ int ReleaseDC(HWND window, HDC hdc);
 // handle is not a bitmap).
 HBITMAP CreateBitmapFromImage(const QImage& image);
 QImage BitmapImage(HBITMAP bitmap);
+#endif
 
 // How many objects are alive, stock objects excluded: lets tests see that
-// nothing leaks.
+// nothing leaks (on Windows, the process's GDI objects as Windows counts them).
 int LiveObjectCount();
-#endif
 
 }  // namespace vantorix::gdi

@@ -82,8 +82,9 @@ void DeleteFile(const std::string& path) {
 }
 
 int WriteWholeFile(const std::string& path, const void* bytes, std::size_t size) {
-    const HANDLE file = ::CreateFileW(win32::Wide(path).c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
-                                      FILE_ATTRIBUTE_NORMAL, nullptr);
+    // Opened as it is (a hidden file cannot be "created always") and cut to length after.
+    const HANDLE file = ::CreateFileW(win32::Wide(path).c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                      nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) return win32::LastErrno();
     const auto* at = static_cast<const char*>(bytes);
     int error = 0;
@@ -95,6 +96,7 @@ int WriteWholeFile(const std::string& path, const void* bytes, std::size_t size)
         at += written;
         size -= written;
     }
+    if (error == 0 && !::SetEndOfFile(file)) error = win32::LastErrno();
     if (error == 0 && !::FlushFileBuffers(file)) error = win32::LastErrno();
     ::CloseHandle(file);
     return error;

@@ -88,4 +88,8 @@ std::shared_ptr<const FileMapping> SectionFile(HBITMAP) {
     return nullptr;
 }
 
+int LiveObjectCount() {
+    return static_cast<int>(::GetGuiResources(::GetCurrentProcess(), GR_GDIOBJECTS));
+}
+
 }  // namespace vantorix::gdi

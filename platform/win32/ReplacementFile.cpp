@@ -46,8 +46,10 @@ ReplacementFile::ReplacementFile(std::string path, InPlaceWriting inPlace) : pat
     RefuseReplacingGuarded(path_);
     for (int attempt = 0; handle_ == -1; ++attempt) {
         writePath_ = TemporaryPathBeside(path_);
-        const HANDLE file = ::CreateFileW(win32::Wide(writePath_).c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
-                                          CREATE_NEW, FILE_ATTRIBUTE_HIDDEN, nullptr);
+        // Shared for writing too: a writer that opens files by name (the JPEG library) writes here.
+        const HANDLE file = ::CreateFileW(win32::Wide(writePath_).c_str(), GENERIC_WRITE,
+                                          FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, CREATE_NEW,
+                                          FILE_ATTRIBUTE_HIDDEN, nullptr);
         if (file != INVALID_HANDLE_VALUE) {
             handle_ = reinterpret_cast<std::intptr_t>(file);
             break;

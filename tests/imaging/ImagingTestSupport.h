@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <functional>
 #include <string>
 
 namespace vantorix::testing {
@@ -27,6 +28,32 @@ inline void SetPixel(cDIBSection& bitmap, int x, int y, std::uint8_t blue, std::
     pixel[0] = blue;
     pixel[1] = green;
     pixel[2] = red;
+}
+
+// A renderer's plain BMP: the 54-byte header, then the rows bottom-up, each
+// padded to 4 bytes with zeros; `pixel` gives the blue, green and red of (x,
+// y) counted from the top left.
+inline std::string PlainBmp(int width, int height, const std::function<void(int x, int y, std::uint8_t* bgr)>& pixel) {
+    const int stride = (width * 3 + 3) & ~3;
+    std::string bytes(54 + static_cast<std::size_t>(stride) * height, '\0');
+    const auto put32 = [&](std::size_t at, std::uint32_t value) {
+        for (int i = 0; i < 4; ++i) bytes[at + i] = static_cast<char>(value >> (8 * i));
+    };
+    bytes[0] = 'B';
+    bytes[1] = 'M';
+    put32(2, static_cast<std::uint32_t>(bytes.size()));
+    put32(10, 54);
+    put32(14, 40);
+    put32(18, static_cast<std::uint32_t>(width));
+    put32(22, static_cast<std::uint32_t>(height));
+    bytes[26] = 1;
+    bytes[28] = 24;
+    for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < width; ++x) {
+            pixel(x, y, reinterpret_cast<std::uint8_t*>(&bytes[54 + static_cast<std::size_t>(height - 1 - y) * stride + 3 * x]));
+        }
+    }
+    return bytes;
 }
 
 // A TGA file: the 18-byte header, an ID field of idLength bytes, then `data`.

@@ -5,17 +5,22 @@
 
 #include <gtest/gtest.h>
 
+#ifndef _WIN32
 #include <sys/stat.h>
 #include <unistd.h>
+#endif
 
 #include <cerrno>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <vector>
 
 #include "tests/imaging/ImagingTestSupport.h"
+#ifndef _WIN32
 #include "tests/support/SmallDisk.h"
+#endif
 #include "tests/support/TempFolder.h"
 #include "tests/support/ThirdPartyDecoders.h"
 
@@ -40,6 +45,7 @@ void PaintSmooth(cDIBSection& bitmap) {
     }
 }
 
+#ifndef _WIN32
 void SetTimes(const std::string& path, timespec access, timespec write) {
     const timespec times[2] = {access, write};
     ASSERT_EQ(::utimensat(AT_FDCWD, path.c_str(), times, 0), 0);
@@ -50,6 +56,7 @@ struct stat StatOf(const std::string& path) {
     if (::stat(path.c_str(), &info) != 0) throw std::runtime_error("cannot stat " + path);
     return info;
 }
+#endif
 
 TEST(JpegWriter, HandsTheBitmapOverWhereItLies) {
     std::vector<ijl::JPEG_CORE_PROPERTIES> seen;
@@ -137,6 +144,27 @@ TEST(JpegWriter, KeepsASmoothPictureAtQuality90) {
     EXPECT_GE(psnr, 38.0);
 }
 
+#ifdef _WIN32
+TEST(JpegWriter, NewFileGetsFreshTimesAndReplacedFileKeepsTheOldOnes) {
+    cDIBSection bitmap;
+    ASSERT_TRUE(bitmap.Create(16, 16));
+    TempFolder temp;
+    namespace fs = std::filesystem;
+    const auto now = fs::file_time_type::clock::now();
+    ASSERT_TRUE(WriteJPEG(bitmap, temp / "new.jpg", 75));
+    EXPECT_GE(fs::last_write_time(temp / "new.jpg"), now - std::chrono::seconds(2));
+
+    const std::string old = temp / "old.jpg";
+    WriteFileBytes(old, "an older picture");
+    fs::last_write_time(old, now - std::chrono::hours(24 * 365 * 20));  // twenty years ago
+    const auto written = fs::last_write_time(old);  // as the file system keeps it
+    ASSERT_TRUE(WriteJPEG(bitmap, old, 75));
+    EXPECT_EQ(ReadFileBytes(old).substr(0, 2), "\xFF\xD8");
+    EXPECT_LT(std::chrono::abs(fs::last_write_time(old) - written), std::chrono::microseconds(1));
+    EXPECT_EQ(FolderListing(temp.Path()), "new.jpg\nold.jpg\n");
+}
+
+#else
 TEST(JpegWriter, NewFileGetsFreshTimesAndReplacedFileKeepsTheOldOnes) {
     cDIBSection bitmap;
     ASSERT_TRUE(bitmap.Create(16, 16));
@@ -165,6 +193,7 @@ TEST(JpegWriter, NewFileGetsFreshTimesAndReplacedFileKeepsTheOldOnes) {
     ASSERT_TRUE(WriteJPEG(bitmap, temp / "ne?.jpg", 75));
     EXPECT_EQ(FolderListing(temp.Path()), "ne?.jpg\nnew.jpg\nold.jpg\n");
 }
+#endif
 
 TEST(JpegWriter, FailedWritesGiveFalseAndLeaveNothing) {
     cDIBSection bitmap;
@@ -184,7 +213,7 @@ TEST(JpegWriter, WhatMayNotBeReplacedRaisesAnErrorAndStays) {
     TempFolder temp;
     const std::string locked = temp / "locked.jpg";
     WriteFileBytes(locked, "keep me");
-    ASSERT_EQ(::chmod(locked.c_str(), 0444), 0);
+    std::filesystem::permissions(locked, std::filesystem::perms(0444));
     try {
         WriteJPEG(bitmap, locked, 75);
         FAIL() << "a read-only file was replaced";
@@ -201,7 +230,7 @@ TEST(JpegWriter, ANameThatCanHoldNoFileIsAFailedWriteWithItsReason) {
     cDIBSection bitmap;
     ASSERT_TRUE(bitmap.Create(8, 8));
     TempFolder temp;
-    ASSERT_EQ(::mkdir((temp / "folder.jpg").c_str(), 0777), 0);
+    ASSERT_TRUE(std::filesystem::create_directory(temp / "folder.jpg"));
     int encoded = 0;
     ijl::ObserveWritesForTesting([&](const ijl::JPEG_CORE_PROPERTIES&) { ++encoded; });
     const struct {
@@ -210,7 +239,7 @@ TEST(JpegWriter, ANameThatCanHoldNoFileIsAFailedWriteWithItsReason) {
         {"", "no file name"},
         {temp / "folder.jpg", "names a folder"},
         {temp / "folder.jpg/", "names a folder"},
-        {temp.Path() + "/", "names a folder"},
+        {temp.Path() + TempFolder::Separator, "names a folder"},
     };
     for (const auto& [name, reason] : cases) {
         EXPECT_FALSE(WriteJPEG(bitmap, name, 75)) << name;
@@ -238,6 +267,7 @@ TEST(JpegWriter, NamesAMissingLibrary) {
     EXPECT_TRUE(WriteJPEG(bitmap, temp / "sky.jpg", 75));
 }
 
+#ifndef _WIN32
 // A disk that fills up halfway through the write.
 TEST(JpegWriter, FullDiskKeepsTheOldFileWhole) {
     TempFolder temp;
@@ -256,6 +286,7 @@ TEST(JpegWriter, FullDiskKeepsTheOldFileWhole) {
     EXPECT_EQ(ReadFileBytes(old), "the old picture");
     EXPECT_EQ(FolderListing(disk), "sky.jpg\n");
 }
+#endif
 
 }  // namespace
 }  // namespace vantorix

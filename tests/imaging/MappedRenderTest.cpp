@@ -17,6 +17,7 @@
 #include <functional>
 #include <thread>
 
+#include "tests/imaging/ImagingTestSupport.h"
 #include "tests/support/TempFolder.h"
 
 namespace vantorix {
@@ -27,27 +28,11 @@ using testing::ReadFileBytes;
 using testing::TempFolder;
 using testing::WriteFileBytes;
 
-void PutLittle(std::string& bytes, std::size_t at, std::uint32_t value) {
-    for (int i = 0; i < 4; ++i) bytes[at + i] = static_cast<char>(value >> (8 * i));
-}
-
-// A renderer's frame: the 54-byte header, then padded bottom-up rows of a gradient.
+// A renderer's frame of a gradient.
 std::string PlainBmp(int width, int height) {
-    const int stride = (width * 3 + 3) & ~3;
-    std::string bytes(54 + static_cast<std::size_t>(stride) * height, '\0');
-    bytes[0] = 'B';
-    bytes[1] = 'M';
-    PutLittle(bytes, 2, static_cast<std::uint32_t>(bytes.size()));
-    PutLittle(bytes, 10, 54);
-    PutLittle(bytes, 14, 40);
-    PutLittle(bytes, 18, static_cast<std::uint32_t>(width));
-    PutLittle(bytes, 22, static_cast<std::uint32_t>(height));
-    bytes[26] = 1;
-    bytes[28] = 24;
-    for (int y = 0; y < height; ++y) {
-        for (int x = 0; x < width * 3; ++x) bytes[54 + y * stride + x] = static_cast<char>(x * 7 + y * 13 + x * y);
-    }
-    return bytes;
+    return testing::PlainBmp(width, height, [](int x, int y, std::uint8_t* bgr) {
+        for (int c = 0; c < 3; ++c) bgr[c] = static_cast<std::uint8_t>((3 * x + c) * 7 + y * 13 + (3 * x + c) * y);
+    });
 }
 
 TEST(MappedRender, WritesTheBytesABitmapReadIntoMemoryGives) {

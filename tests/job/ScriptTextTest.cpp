@@ -14,7 +14,7 @@
 namespace vantorix {
 namespace {
 
-const std::string Program = "/opt/terragen";
+const std::string Program = testing::Native("/opt/terragen");
 
 std::vector<std::string> Lines(const std::string& text) {
     std::vector<std::string> lines;
@@ -56,7 +56,7 @@ TEST(SkyboxScript, DefaultJobGivesTheWholeScriptByteForByte) {
         ";Terragen Vantorix v1.0.0",
         "",
         ";Initialize",
-        "InitAnim \"/opt/terragen/Vantorix/Vantorix_\", 1",
+        "InitAnim \"" + testing::Native("/opt/terragen/Vantorix/Vantorix_") + "\", 1",
         "CamPos 128, 128, 3.333333",
         "TarPos 128, 256, 3.333333",
         "Zoom 1",
@@ -183,17 +183,23 @@ TEST(SkyboxScript, NegativeValuesCarryTheirSign) {
 class CommaLocale : public ::testing::Test {
 protected:
     void SetUp() override {
+#ifdef _WIN32
+        if (std::setlocale(LC_ALL, "German_Germany.1252") == nullptr) GTEST_SKIP() << "no German locale here";
+#else
         if (std::system(("localedef -i de_DE -f UTF-8 " + folder_.Path() + "/de_DE.UTF-8 2>/dev/null").c_str()) != 0)
             GTEST_SKIP() << "localedef cannot make de_DE.UTF-8 here";
         ::setenv("LOCPATH", folder_.Path().c_str(), 1);
         if (std::setlocale(LC_ALL, "de_DE.UTF-8") == nullptr) GTEST_SKIP() << "de_DE.UTF-8 not usable";
+#endif
         char probe[16];
         std::snprintf(probe, sizeof probe, "%.1f", 1.5);
         ASSERT_STREQ(probe, "1,5") << "the locale does not use a decimal comma";
     }
     void TearDown() override {
         std::setlocale(LC_ALL, "C");
+#ifndef _WIN32
         ::unsetenv("LOCPATH");
+#endif
     }
     testing::TempFolder folder_;
 };

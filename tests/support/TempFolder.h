@@ -39,7 +39,11 @@ public:
 
     // The folder's path, without a trailing separator.
     const std::string& Path() const { return path_; }
-    std::string operator/(const std::string& name) const { return path_ + Separator + name; }
+    // A path inside it; "/" in the name separates folders, as the system does.
+    std::string operator/(std::string name) const {
+        std::replace(name.begin(), name.end(), '/', Separator);
+        return path_ + Separator + name;
+    }
 
 #ifdef _WIN32
     static constexpr char Separator = '\\';
@@ -51,14 +55,23 @@ private:
     std::string path_;
 };
 
+// A path from the tests' UTF-8, as the standard library takes it.
+inline std::filesystem::path U8(const std::string& utf8) { return std::filesystem::path(std::u8string(utf8.begin(), utf8.end())); }
+
+// A path written with "/" in the system's own separators.
+inline std::string Native(std::string path) {
+    std::replace(path.begin(), path.end(), '/', TempFolder::Separator);
+    return path;
+}
+
 inline std::string ReadFileBytes(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
+    std::ifstream in(U8(path), std::ios::binary);
     if (!in) throw std::runtime_error("cannot read " + path);
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
 inline void WriteFileBytes(const std::string& path, const std::string& bytes) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    std::ofstream out(U8(path), std::ios::binary | std::ios::trunc);
     out << bytes;
     if (!out.flush()) throw std::runtime_error("cannot write " + path);
 }
@@ -66,7 +79,10 @@ inline void WriteFileBytes(const std::string& path, const std::string& bytes) {
 // The names in a folder, sorted, one per line: what a test expects to find there.
 inline std::string FolderListing(const std::string& folder) {
     std::vector<std::string> names;
-    for (const auto& entry : std::filesystem::directory_iterator(folder)) names.push_back(entry.path().filename().string());
+    for (const auto& entry : std::filesystem::directory_iterator(U8(folder))) {
+        const std::u8string name = entry.path().filename().u8string();
+        names.emplace_back(name.begin(), name.end());
+    }
     std::sort(names.begin(), names.end());
     std::string listing;
     for (const auto& name : names) listing += name + "\n";

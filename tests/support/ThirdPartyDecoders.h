@@ -1,6 +1,11 @@
 #pragma once
 
+#include "platform/JpegLibrary.h"
+
 #include <cstdint>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <cstdio>
 #include <stdexcept>
 #include <string>
@@ -17,6 +22,15 @@ struct DecodedPicture {
     const std::uint8_t* At(int x, int y) const { return rgb.data() + 3 * (static_cast<std::size_t>(y) * width + x); }
 };
 
+#ifdef _WIN32
+// libjpeg-turbo's own decoder: on Windows the library itself, as linked in.
+inline DecodedPicture DecodeWithDjpeg(const std::string& path) {
+    std::ifstream in(std::filesystem::path(std::u8string(path.begin(), path.end())), std::ios::binary);
+    const std::vector<std::uint8_t> bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    const ijl::DecodedJpeg decoded = ijl::DecodeJpeg(bytes);
+    return {decoded.Width, decoded.Height, decoded.Rgb};
+}
+#else
 // Runs a command that writes one binary PPM to its standard output.
 inline DecodedPicture DecodeThroughPpm(const std::string& command) {
     FILE* pipe = ::popen(command.c_str(), "r");
@@ -53,5 +67,6 @@ inline DecodedPicture DecodeWithPillow(const std::string& path) {
                             "Image.open(sys.argv[1]).convert('RGB').save(sys.stdout.buffer, 'PPM')\" '" +
                             path + "'");
 }
+#endif
 
 }  // namespace vantorix::testing
