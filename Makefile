@@ -1,11 +1,12 @@
 # Set-up, build and tests in one step each; every target installs what is missing first.
 BUILD_DIR := build
 SANITIZE_DIR := build-sanitize
+WINDOWS_DIR := build-windows
 SANITIZE_FLAGS := -fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer
 FUZZ_DIR := build-fuzz
 FUZZ_SECONDS ?= 60
 
-.PHONY: all packages configure build run test sanitize fuzz bench clean
+.PHONY: all packages configure build run test sanitize fuzz bench clean windows test-windows
 
 all: build
 
@@ -38,6 +39,19 @@ sanitize: packages
 	@cmake --build $(SANITIZE_DIR)
 	@ctest --test-dir $(SANITIZE_DIR) --output-on-failure -j 2
 
+# The Windows build: vantorix.exe, vantorix-export.exe and tgsrender.exe, cross-built
+# with mingw-w64 against libjpeg-turbo and GoogleTest built from Debian's sources.
+windows: packages
+	@sh tools/install-packages debian-packages-windows.txt
+	@sh tools/build-windows-deps $(WINDOWS_DIR)/deps
+	@cmake -S . -B $(WINDOWS_DIR) -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake \
+	  -DVANTORIX_WINDOWS_DEPS=$(CURDIR)/$(WINDOWS_DIR)/deps -DCMAKE_CROSSCOMPILING_EMULATOR=wine
+	@cmake --build $(WINDOWS_DIR)
+
+# The Windows build's suites under Wine, on a virtual screen.
+test-windows: windows
+	@sh tools/test-windows $(WINDOWS_DIR)
+
 # Finishing six faces at several sizes, against each conversion's floor;
 # BENCH_ARGS passes options on (e.g. BENCH_ARGS="--sizes 1024 --runs 3").
 # Then the export's panorama against FFmpeg's (EXPORT_BENCH_ARGS="--sizes 1024").
@@ -63,4 +77,4 @@ fuzz: packages
 	done
 
 clean:
-	rm -rf $(BUILD_DIR) $(SANITIZE_DIR) $(FUZZ_DIR)
+	rm -rf $(BUILD_DIR) $(SANITIZE_DIR) $(FUZZ_DIR) $(WINDOWS_DIR)

@@ -3,7 +3,9 @@
 #include "imaging/mPictureLoader.h"
 #include "platform/FileError.h"
 
+#ifndef _WIN32
 #include <QtGlobal>
+#endif
 
 #include <stdexcept>
 
@@ -22,8 +24,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     return 0;
 }
 
+#ifndef _WIN32
 // The image reader's warnings about broken files are what this target feeds it.
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
     qInstallMessageHandler([](QtMsgType, const QMessageLogContext&, const QString&) {});
     return 0;
 }
+#endif

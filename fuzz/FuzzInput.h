@@ -2,9 +2,9 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <random>
 #include <stdexcept>
 #include <string>
 
@@ -14,9 +14,13 @@ namespace vantorix::fuzz {
 // name in a folder private to this process.
 inline std::string WriteInputFile(const std::string& name, const std::uint8_t* data, std::size_t size) {
     static const std::string folder = [] {
-        std::string pattern = (std::filesystem::temp_directory_path() / "vantorix-fuzz-XXXXXX").string();
-        if (::mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
-        return pattern;
+        std::random_device random;
+        for (int attempt = 0; attempt < 100; ++attempt) {
+            const auto candidate = std::filesystem::temp_directory_path() / ("vantorix-fuzz-" + std::to_string(random()));
+            std::error_code error;
+            if (std::filesystem::create_directory(candidate, error)) return candidate.string();
+        }
+        throw std::runtime_error("cannot make a folder for the inputs");
     }();
     const std::string path = folder + "/" + name;
     std::ofstream out(path, std::ios::binary | std::ios::trunc);

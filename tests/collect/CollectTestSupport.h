@@ -11,8 +11,10 @@
 
 #include <random>
 
-#include "tests/support/SmallDisk.h"
 #include "tests/support/TempFolder.h"
+#ifndef _WIN32
+#include "tests/support/SmallDisk.h"
+#endif
 
 namespace vantorix::testing {
 
