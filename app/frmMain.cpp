@@ -1,12 +1,12 @@
 #include "app/frmMain.h"
 
+#include "app/Forms.h"
 #include "app/frmAbout.h"
 #include "app/mFileDialog.h"
 #include "collect/frmWaiting.h"
 #include "job/mMain.h"
 #include "platform/FormLayout.h"
 #include "platform/MessageBox.h"
-#include "platform/OptionGroup.h"
 #include "platform/WindowHandles.h"
 #include "platform/WindowPlacement.h"
 
@@ -20,56 +20,13 @@
 #include <QScreen>
 #include <QScrollBar>
 
-#include <algorithm>
+#include <map>
+#include <string>
 #include <utility>
-#include <vector>
 
 namespace vantorix {
 
 namespace {
-
-// Places a control at its twips position inside its parent and names it.
-template <typename Control>
-Control* Place(Control* control, const QString& name, QRect geometry) {
-    control->setObjectName(name);
-    control->setGeometry(geometry);
-    return control;
-}
-
-QString Indexed(const char* name, int index) { return QStringLiteral("%1(%2)").arg(QLatin1String(name)).arg(index); }
-
-QGroupBox* MakeFrame(QWidget* parent, const char* name, const char* caption, QRect geometry) {
-    return Place(new QGroupBox(QString::fromUtf8(caption), parent), QString::fromUtf8(name), geometry);
-}
-
-QLabel* MakeLabel(QWidget* parent, const QString& name, const char* caption, QRect geometry,
-                  Qt::Alignment alignment = Qt::AlignLeft) {
-    auto* label = Place(new QLabel(QString::fromUtf8(caption), parent), name, geometry);
-    label->setAlignment(alignment | Qt::AlignTop);
-    return label;
-}
-
-QLineEdit* MakeTextBox(QWidget* parent, const char* name, const std::string& text, QRect geometry) {
-    return Place(new QLineEdit(QString::fromStdString(text), parent), QString::fromUtf8(name), geometry);
-}
-
-QPushButton* MakeButton(QWidget* parent, const char* name, const char* caption, QRect geometry) {
-    auto* button = Place(new QPushButton(QString::fromUtf8(caption), parent), QString::fromUtf8(name), geometry);
-    button->setAutoDefault(false);  // Enter presses no button
-    return button;
-}
-
-template <std::size_t Count>
-void MakeOptions(std::array<QRadioButton*, Count>& options, QWidget* frame, const char* name,
-                 const std::array<const char*, Count>& captions, const std::array<QRect, Count>& geometry,
-                 int selected) {
-    for (std::size_t i = 0; i < Count; ++i) {
-        options[i] = Place(new QRadioButton(QString::fromUtf8(captions[i]), frame), Indexed(name, static_cast<int>(i)),
-                           geometry[i]);
-    }
-    options[static_cast<std::size_t>(selected)]->setChecked(true);
-    new OptionGroup({options.begin(), options.end()});
-}
 
 template <std::size_t Count>
 int SelectedIndex(const std::array<QRadioButton*, Count>& options) {
@@ -103,85 +60,38 @@ frmMain::frmMain(std::string programFolder)
     : QWidget(nullptr, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                            Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint),
       programFolder_(std::move(programFolder)) {
-    const SkyboxJob defaults = DefaultSkyboxJob(programFolder_);
-    setObjectName(QStringLiteral("frmMain"));
-    setWindowTitle(QStringLiteral("Vantorix"));
+    const std::map<std::string, QWidget*> controls = BuildForm(this, MainFormDesign(DefaultSkyboxJob(programFolder_)));
     setWindowIcon(ProgramIcon());
-    setFont(FormFont());
-    setFixedSize(TwipsSize(8295, 5295));
-
-    Frame2 = MakeFrame(this, "Frame2", "Output", TwipsRect(60, 120, 8175, 735));
-    txtOutput = MakeTextBox(Frame2, "txtOutput", defaults.Output, TwipsRect(180, 300, 6915, 285));
-    btnBrowse = MakeButton(Frame2, "btnBrowse", "Browse", TwipsRect(7140, 300, 855, 285));
-
-    Frame1 = MakeFrame(this, "Frame1", "Skybox Settings", TwipsRect(60, 960, 2655, 1875));
-    Label1 = MakeLabel(Frame1, QStringLiteral("Label1"), "Camera Height:", TwipsRect(180, 360, 1155, 195));
-    txtHeight = MakeTextBox(Frame1, "txtHeight", defaults.CameraHeight, TwipsRect(1320, 300, 555, 285));
-    Label2 = MakeLabel(Frame1, QStringLiteral("Label2"), "meters", TwipsRect(1920, 360, 495, 195));
-    Label3 = MakeLabel(Frame1, QStringLiteral("Label3"), "Images to Render:", TwipsRect(180, 780, 1335, 195));
-    const std::array<QRect, SkyboxFaceCount> renderGeometry = {
-        TwipsRect(180, 1080, 735, 195),  TwipsRect(180, 1380, 735, 195),  TwipsRect(1020, 1080, 735, 195),
-        TwipsRect(1020, 1380, 735, 195), TwipsRect(1800, 1080, 735, 195), TwipsRect(1800, 1380, 735, 195)};
-    for (int face = 0; face < SkyboxFaceCount; ++face) {
-        const std::string_view caption = SkyboxFaces[face].Caption;
-        chkRender[face] = Place(new QCheckBox(QString::fromUtf8(caption.data(), static_cast<qsizetype>(caption.size())), Frame1),
-                                Indexed("chkRender", face), renderGeometry[face]);
-        chkRender[face]->setChecked(defaults.Render[face]);
-    }
-
-    Frame5 = MakeFrame(this, "Frame5", "Terragen Landscape", TwipsRect(2820, 960, 5415, 1875));
-    Label4 = MakeLabel(Frame5, QStringLiteral("Label4"), "Terrain Grid Points:", TwipsRect(180, 300, 1395, 195));
-    MakeOptions<6>(optTGSize, Frame5, "optTGSize", {"129", "257", "513", "1025", "2049", "4097"},
-                   {TwipsRect(420, 540, 675, 315), TwipsRect(1140, 540, 675, 315), TwipsRect(1860, 540, 675, 315),
-                    TwipsRect(2580, 540, 675, 315), TwipsRect(3300, 540, 675, 315), TwipsRect(4020, 540, 675, 315)},
-                   defaults.TGSize);
-    Label5 = MakeLabel(Frame5, QStringLiteral("Label5"), "Landscape Area:", TwipsRect(180, 1140, 1875, 195));
-    txtTGArea = MakeTextBox(Frame5, "txtTGArea", defaults.TGArea, TwipsRect(360, 1380, 1035, 285));
-    Label6 = MakeLabel(Frame5, QStringLiteral("Label6"), "meters", TwipsRect(1440, 1440, 1035, 195));
-
-    Frame4 = MakeFrame(this, "Frame4", "Name Scheme", TwipsRect(60, 2940, 2655, 1875));
-    MakeOptions<3>(optNameScheme, Frame4, "optNameScheme", {"As-Is - Numerical", "Compass", "Direction"},
-                   {TwipsRect(180, 300, 1755, 195), TwipsRect(180, 600, 1755, 195), TwipsRect(180, 900, 1755, 195)},
-                   defaults.NameScheme);
-    chkNameAbreviate = Place(new QCheckBox(QStringLiteral("Abreviate Names"), Frame4), QStringLiteral("chkNameAbreviate"),
-                             TwipsRect(180, 1380, 1815, 195));
-    chkNameAbreviate->setChecked(defaults.NameAbreviate);
-
-    Frame3 = MakeFrame(this, "Frame3", "Convert Images", TwipsRect(2820, 2940, 5415, 1875));
-    MakeOptions<3>(optConvert, Frame3, "optConvert", {"None - Keep BMP Format", "TGA Format", "JPG Format"},
-                   {TwipsRect(180, 300, 2415, 195), TwipsRect(180, 600, 2415, 195), TwipsRect(180, 900, 2415, 195)},
-                   defaults.Convert);
-    hsJPGQuality = Place(new QScrollBar(Qt::Horizontal, Frame3), QStringLiteral("hsJPGQuality"),
-                         TwipsRect(540, 1200, 3855, 255));
-    hsJPGQuality->setRange(0, 100);
-    hsJPGQuality->setSingleStep(1);
-    hsJPGQuality->setPageStep(10);
-    hsJPGQuality->setValue(defaults.JPGQuality);
+    const auto named = [&]<typename Control>(const std::string& name, Control*& control) {
+        control = static_cast<Control*>(controls.at(name));
+    };
+    named("Frame1", Frame1);
+    named("Frame2", Frame2);
+    named("Frame3", Frame3);
+    named("Frame4", Frame4);
+    named("Frame5", Frame5);
+    named("Label1", Label1);
+    named("Label2", Label2);
+    named("Label3", Label3);
+    named("Label4", Label4);
+    named("Label5", Label5);
+    named("Label6", Label6);
+    named("txtOutput", txtOutput);
+    named("btnBrowse", btnBrowse);
+    named("txtHeight", txtHeight);
+    for (int face = 0; face < SkyboxFaceCount; ++face) named(design::Indexed("chkRender", face), chkRender[face]);
+    for (int i = 0; i < 6; ++i) named(design::Indexed("optTGSize", i), optTGSize[i]);
+    named("txtTGArea", txtTGArea);
+    for (int i = 0; i < 3; ++i) named(design::Indexed("optNameScheme", i), optNameScheme[i]);
+    named("chkNameAbreviate", chkNameAbreviate);
+    for (int i = 0; i < 3; ++i) named(design::Indexed("optConvert", i), optConvert[i]);
+    named("hsJPGQuality", hsJPGQuality);
+    named("lblJpegCompression", lblJpegCompression);
+    for (int i = 0; i < 2; ++i) named(design::Indexed("lblJPGQuality", i), lblJPGQuality[i]);
+    named("btnAbout", btnAbout);
+    named("btnStart", btnStart);
+    named("btnExit", btnExit);
     hsJPGQuality->setTracking(false);  // the value changes on release; the label follows the drag
-    hsJPGQuality->setFocusPolicy(Qt::StrongFocus);
-    lblJpegCompression = MakeLabel(Frame3, QStringLiteral("lblJpegCompression"), "", TwipsRect(4440, 1200, 495, 255),
-                                   Qt::AlignHCenter);
-    lblJpegCompression->setFrameStyle(QFrame::Box | QFrame::Plain);
-    lblJpegCompression->setAlignment(Qt::AlignCenter);
-    lblJPGQuality[0] = MakeLabel(Frame3, Indexed("lblJPGQuality", 0), "^ Compression", TwipsRect(780, 1500, 1035, 195));
-    lblJPGQuality[1] = MakeLabel(Frame3, Indexed("lblJPGQuality", 1), "Quality ^", TwipsRect(2340, 1500, 1815, 195),
-                                 Qt::AlignRight);
-
-    btnAbout = MakeButton(this, "btnAbout", "About", TwipsRect(60, 4920, 1035, 315));
-    btnStart = MakeButton(this, "btnStart", "Start", TwipsRect(5880, 4920, 1035, 315));
-    btnExit = MakeButton(this, "btnExit", "Exit", TwipsRect(7020, 4920, 1035, 315));
-
-    // Tab order by the designed tab indexes; labels and frames take no focus,
-    // and each option group is one stop, at its chosen option.
-    std::vector<std::pair<int, QWidget*>> tabs = {
-        {2, txtHeight}, {12, txtOutput}, {13, btnBrowse}, {18, hsJPGQuality}, {25, chkNameAbreviate},
-        {26, btnStart}, {27, btnExit},   {37, txtTGArea}, {39, btnAbout}};
-    for (int i = 0; i < SkyboxFaceCount; ++i) tabs.emplace_back(5 + i, chkRender[i]);
-    for (int i = 0; i < 3; ++i) tabs.emplace_back(15 + i, optConvert[i]);
-    for (int i = 0; i < 3; ++i) tabs.emplace_back(22 + i, optNameScheme[i]);
-    for (int i = 0; i < 6; ++i) tabs.emplace_back(29 + i, optTGSize[i]);
-    std::sort(tabs.begin(), tabs.end());
-    for (std::size_t i = 1; i < tabs.size(); ++i) setTabOrder(tabs[i - 1].second, tabs[i].second);
 
     connect(btnStart, &QPushButton::clicked, this, &frmMain::btnStart_Click);
     connect(btnBrowse, &QPushButton::clicked, this, &frmMain::btnBrowse_Click);

@@ -2,6 +2,7 @@
 
 #include "collect/FinishImages.h"
 #include "collect/RenderWatch.h"
+#include "collect/WaitingForm.h"
 #include "platform/FormLayout.h"
 #include "platform/WindowPlacement.h"
 #include "platform/MessageBox.h"
@@ -11,40 +12,15 @@
 
 namespace vantorix {
 
-namespace {
-
-QLabel* MakeLabel(QWidget* parent, const char* name, const char* text, QRect geometry, bool wraps) {
-    auto* label = new QLabel(QString::fromUtf8(text), parent);
-    label->setObjectName(QString::fromUtf8(name));
-    label->setGeometry(geometry);
-    label->setWordWrap(wraps);
-    label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    return label;
-}
-
-}  // namespace
-
 frmWaiting::frmWaiting(QWidget* owner, std::string programFolder, std::function<SkyboxJob()> readJob)
     : QDialog(owner, Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint),
       programFolder_(std::move(programFolder)),
       readJob_(std::move(readJob)) {
-    setObjectName(QStringLiteral("frmWaiting"));
-    setWindowTitle(QStringLiteral("Waiting..."));
-    setFont(FormFont());
-    setFixedSize(TwipsSize(5310, 1995));
-
-    lblInfo = MakeLabel(this, "lblInfo", "Waiting for Images to be Rendered in Terragen.", TwipsRect(120, 120, 3435, 195),
-                        false);
-    lblMoreInfo = MakeLabel(this, "lblMoreInfo",
-                            "In Terragen, select from the menu \"Terragen\" then \"Execute Script...\"  Select the "
-                            "\"Vantorix.tgs\" file to start the rendering.",
-                            TwipsRect(120, 480, 5055, 435), true);
-    Label1 = MakeLabel(this, "Label1",
-                       "Make sure there are no images already in the \"Vantorix\" sub-folder of Terragen.",
-                       TwipsRect(120, 1020, 5055, 435), true);
-    btnCancel = new QPushButton(QStringLiteral("Cancel"), this);
-    btnCancel->setObjectName(QStringLiteral("btnCancel"));
-    btnCancel->setGeometry(TwipsRect(4140, 1620, 1035, 315));
+    const std::map<std::string, QWidget*> controls = BuildForm(this, WaitingFormDesign());
+    lblInfo = static_cast<QLabel*>(controls.at("lblInfo"));
+    lblMoreInfo = static_cast<QLabel*>(controls.at("lblMoreInfo"));
+    Label1 = static_cast<QLabel*>(controls.at("Label1"));
+    btnCancel = static_cast<QPushButton*>(controls.at("btnCancel"));
 
     tmrMain.setInterval(1000);
     connect(btnCancel, &QPushButton::clicked, this, &frmWaiting::btnCancel_Click);

@@ -1,9 +1,14 @@
 #pragma once
 
+#include "platform/FormDesign.h"
+
 #include <QFont>
 #include <QLatin1StringView>
 #include <QRect>
 #include <QSize>
+
+#include <map>
+#include <string>
 
 class QWidget;
 
@@ -30,5 +35,12 @@ inline constexpr QLatin1StringView FormStyleName("Windows");
 
 // Gives a finished window and every control on it the form style.
 void ApplyFormStyle(QWidget* window);
+
+// Makes the form's controls on the window as designed: each named, placed
+// in its frame, captioned, with its font, value and alignment; the tab
+// order as designed (labels and frames take no focus, each option group is
+// one stop); Enter presses no button. Sizes the window to the design and
+// gives it its caption. Returns the controls by name.
+std::map<std::string, QWidget*> BuildForm(QWidget* window, const design::Form& form);
 
 }  // namespace vantorix

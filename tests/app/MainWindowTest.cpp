@@ -1,3 +1,4 @@
+#include "app/Forms.h"
 #include "app/frmAbout.h"
 #include "app/frmMain.h"
 #include "collect/frmWaiting.h"
@@ -88,71 +89,23 @@ TEST(MainWindow, PlacesEveryControlAsDesignedAndEveryCaptionFits) {
     const QList<QSize> iconSizes = window.windowIcon().availableSizes();
     EXPECT_TRUE(iconSizes.contains(QSize(16, 16)) && iconSizes.contains(QSize(32, 32)));
 
-    // Left, top, width, height in twips, relative to the enclosing frame.
-    const struct {
-        const char* name;
-        const char* frame;
-        const char* caption;
-        QRect twips;
-    } design[] = {
-        {"Frame2", "frmMain", "Output", {60, 120, 8175, 735}},
-        {"txtOutput", "Frame2", nullptr, {180, 300, 6915, 285}},
-        {"btnBrowse", "Frame2", "Browse", {7140, 300, 855, 285}},
-        {"Frame1", "frmMain", "Skybox Settings", {60, 960, 2655, 1875}},
-        {"Label1", "Frame1", "Camera Height:", {180, 360, 1155, 195}},
-        {"txtHeight", "Frame1", "100", {1320, 300, 555, 285}},
-        {"Label2", "Frame1", "meters", {1920, 360, 495, 195}},
-        {"Label3", "Frame1", "Images to Render:", {180, 780, 1335, 195}},
-        {"chkRender(0)", "Frame1", "North", {180, 1080, 735, 195}},
-        {"chkRender(1)", "Frame1", "South", {180, 1380, 735, 195}},
-        {"chkRender(2)", "Frame1", "East", {1020, 1080, 735, 195}},
-        {"chkRender(3)", "Frame1", "West", {1020, 1380, 735, 195}},
-        {"chkRender(4)", "Frame1", "Up", {1800, 1080, 735, 195}},
-        {"chkRender(5)", "Frame1", "Down", {1800, 1380, 735, 195}},
-        {"Frame5", "frmMain", "Terragen Landscape", {2820, 960, 5415, 1875}},
-        {"Label4", "Frame5", "Terrain Grid Points:", {180, 300, 1395, 195}},
-        {"optTGSize(0)", "Frame5", "129", {420, 540, 675, 315}},
-        {"optTGSize(1)", "Frame5", "257", {1140, 540, 675, 315}},
-        {"optTGSize(2)", "Frame5", "513", {1860, 540, 675, 315}},
-        {"optTGSize(3)", "Frame5", "1025", {2580, 540, 675, 315}},
-        {"optTGSize(4)", "Frame5", "2049", {3300, 540, 675, 315}},
-        {"optTGSize(5)", "Frame5", "4097", {4020, 540, 675, 315}},
-        {"Label5", "Frame5", "Landscape Area:", {180, 1140, 1875, 195}},
-        {"txtTGArea", "Frame5", "7680", {360, 1380, 1035, 285}},
-        {"Label6", "Frame5", "meters", {1440, 1440, 1035, 195}},
-        {"Frame4", "frmMain", "Name Scheme", {60, 2940, 2655, 1875}},
-        {"optNameScheme(0)", "Frame4", "As-Is - Numerical", {180, 300, 1755, 195}},
-        {"optNameScheme(1)", "Frame4", "Compass", {180, 600, 1755, 195}},
-        {"optNameScheme(2)", "Frame4", "Direction", {180, 900, 1755, 195}},
-        {"chkNameAbreviate", "Frame4", "Abreviate Names", {180, 1380, 1815, 195}},
-        {"Frame3", "frmMain", "Convert Images", {2820, 2940, 5415, 1875}},
-        {"optConvert(0)", "Frame3", "None - Keep BMP Format", {180, 300, 2415, 195}},
-        {"optConvert(1)", "Frame3", "TGA Format", {180, 600, 2415, 195}},
-        {"optConvert(2)", "Frame3", "JPG Format", {180, 900, 2415, 195}},
-        {"hsJPGQuality", "Frame3", nullptr, {540, 1200, 3855, 255}},
-        {"lblJpegCompression", "Frame3", "90", {4440, 1200, 495, 255}},
-        {"lblJPGQuality(0)", "Frame3", "^ Compression", {780, 1500, 1035, 195}},
-        {"lblJPGQuality(1)", "Frame3", "Quality ^", {2340, 1500, 1815, 195}},
-        {"btnAbout", "frmMain", "About", {60, 4920, 1035, 315}},
-        {"btnStart", "frmMain", "Start", {5880, 4920, 1035, 315}},
-        {"btnExit", "frmMain", "Exit", {7020, 4920, 1035, 315}},
-    };
-    for (const auto& control : design) {
-        SCOPED_TRACE(control.name);
-        const auto* widget = window.findChild<QWidget*>(control.name);
+    // Every control of the design, where it says, in its frame, with its caption.
+    const design::Form design = MainFormDesign(DefaultSkyboxJob(program.Path()));
+    for (const design::Control& control : design.Controls) {
+        SCOPED_TRACE(control.Name);
+        const auto* widget = window.findChild<QWidget*>(QString::fromStdString(control.Name));
         ASSERT_NE(widget, nullptr);
-        EXPECT_EQ(widget->parentWidget()->objectName(), control.frame);
-        const QRect& t = control.twips;
-        EXPECT_EQ(widget->geometry(), QRect(t.x() / 15, t.y() / 15, t.width() / 15, t.height() / 15));
-        if (control.caption != nullptr) {
-            EXPECT_EQ(Caption(widget), control.caption);
+        EXPECT_EQ(widget->parentWidget()->objectName().toStdString(), control.Frame.empty() ? "frmMain" : control.Frame);
+        EXPECT_EQ(widget->geometry(), QRect(control.Left / 15, control.Top / 15, control.Width / 15, control.Height / 15));
+        if (control.Type != design::Kind::ScrollBar) {
+            EXPECT_EQ(Caption(widget).toStdString(), control.Caption);
         }
         ExpectCaptionFits(widget);
         if (const auto* button = qobject_cast<const QAbstractButton*>(widget)) {
             EXPECT_FALSE(Caption(button).contains(u'&')) << "no access keys";
         }
     }
-    EXPECT_EQ(window.findChildren<QWidget*>(QString(), Qt::FindChildrenRecursively).size(), std::size(design));
+    EXPECT_EQ(window.findChildren<QWidget*>(QString(), Qt::FindChildrenRecursively).size(), design.Controls.size());
     EXPECT_TRUE(window.lblJPGQuality[1]->alignment() & Qt::AlignRight);
     EXPECT_TRUE(window.lblJpegCompression->alignment() & Qt::AlignHCenter);
     EXPECT_EQ(window.lblJpegCompression->frameShape(), QFrame::Box);
@@ -413,30 +366,16 @@ TEST(MainWindow, AboutOpensTheModalAboutBox) {
         EXPECT_EQ(about->size(), QSize(269, 213));
         EXPECT_TRUE(about->windowFlags().testFlag(Qt::Tool));
         EXPECT_EQ(about->Picture1->pixmap().size(), QSize(67, 67));
-        const struct {
-            QWidget* control;
-            const char* caption;
-            QRect twips;
-            int pixels;
-        } design[] = {
-            {about->Picture1, "", {60, 60, 3915, 1035}, 10},
-            {about->Label3, "Vantorix", {60, 1140, 3915, 375}, 19},
-            {about->Label4, "v1.0.0", {2700, 1140, 1275, 195}, 11},
-            {about->Label7,
-             "  Script generator for Terragen to create SkyBox images to use with most popular 3D application that "
-             "support skyboxes.",
-             {60, 2040, 3975, 675},
-             11},
-            {about->btnOkay, "OK", {2880, 2820, 1035, 315}, 10},
-        };
-        for (const auto& control : design) {
-            SCOPED_TRACE(control.caption);
-            const QRect& t = control.twips;
-            EXPECT_EQ(control.control->geometry(), QRect(t.x() / 15, t.y() / 15, t.width() / 15, t.height() / 15));
-            EXPECT_EQ(Caption(control.control), control.caption);
-            EXPECT_EQ(control.control->font().pixelSize(), control.pixels);
-            EXPECT_EQ(control.control->font().family(), "Liberation Sans");
-            ExpectCaptionFits(control.control);
+        for (const design::Control& control : AboutFormDesign().Controls) {
+            SCOPED_TRACE(control.Name);
+            const auto* widget = about->findChild<QWidget*>(QString::fromStdString(control.Name));
+            ASSERT_NE(widget, nullptr);
+            EXPECT_EQ(widget->geometry(), QRect(control.Left / 15, control.Top / 15, control.Width / 15, control.Height / 15));
+            EXPECT_EQ(Caption(widget).toStdString(), control.Caption);
+            EXPECT_EQ(widget->font().pixelSize(), control.FontPixels);
+            EXPECT_EQ(widget->font().bold(), control.Bold);
+            EXPECT_EQ(widget->font().family(), "Liberation Sans");
+            ExpectCaptionFits(widget);
         }
         EXPECT_TRUE(about->Label4->font().bold());
         about->btnOkay->click();

@@ -1,0 +1,10 @@
+#pragma once
+
+#include "platform/FormDesign.h"
+
+namespace vantorix {
+
+// The waiting window as designed.
+design::Form WaitingFormDesign();
+
+}  // namespace vantorix
