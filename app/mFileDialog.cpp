@@ -45,7 +45,12 @@ bool ShowSaveDialog(std::string& FileName, std::string& FileTitle, bool& Overwri
 
     OPENFILENAME record;
     record.lStructSize = OPENFILENAME_SIZE;
+#ifdef _WIN32
+    // Windows' window handles carry 32 significant bits, also in a 64-bit program.
+    record.hwndOwner = OwnerWindow == -1 ? nullptr : reinterpret_cast<HWND>(static_cast<std::intptr_t>(OwnerWindow));
+#else
     record.hwndOwner = OwnerWindow == -1 ? 0 : static_cast<HWND>(OwnerWindow);
+#endif
     record.lpstrFilter = filter.c_str();
     record.nFilterIndex = static_cast<DWORD>(FilterIndex);
     record.lpstrFile = file.data();

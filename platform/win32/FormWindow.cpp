@@ -1,0 +1,308 @@
+#include "platform/win32/FormWindow.h"
+
+#include "platform/MessageBox.h"
+#include "platform/win32/Windows.h"
+
+#include <algorithm>
+#include <stdexcept>
+
+namespace vantorix::win32 {
+
+namespace {
+
+constexpr wchar_t WindowClass[] = L"VantorixForm";
+constexpr int FirstControlId = 100;
+constexpr int EnterPressed = 1, EscapePressed = 2;  // Windows' IDOK and IDCANCEL
+int openWindows = 0;  // top-level forms alive, for the message loop
+
+HWND AsHwnd(gdi::HWND window) { return reinterpret_cast<HWND>(window); }
+gdi::HWND Ours(HWND window) { return reinterpret_cast<gdi::HWND>(window); }
+
+LRESULT CALLBACK WindowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    return FormWindow::Procedure(Ours(window), message, wParam, lParam);
+}
+
+void RegisterClassOnce(WNDPROC procedure) {
+    static bool registered = false;
+    if (registered) return;
+    WNDCLASSEXW windowClass{};
+    windowClass.cbSize = sizeof windowClass;
+    windowClass.lpfnWndProc = procedure;
+    windowClass.hInstance = ::GetModuleHandleW(nullptr);
+    windowClass.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
+    windowClass.hbrBackground = ::GetSysColorBrush(COLOR_BTNFACE);
+    windowClass.lpszClassName = WindowClass;
+    ::RegisterClassExW(&windowClass);
+    registered = true;
+}
+
+// Whether the message is the dialog keyboard's (Tab, the arrows, Enter,
+// Escape) for one of the program's forms, and handled as such.
+bool DialogKeyboard(MSG& message) {
+    const HWND root = ::GetAncestor(message.hwnd, GA_ROOT);
+    if (root == nullptr) return false;
+    wchar_t name[32] = {};
+    ::GetClassNameW(root, name, 32);
+    return std::wstring_view(name) == WindowClass && ::IsDialogMessageW(root, &message);
+}
+
+// Where a window of this client size stands centred on `around` (screen coordinates).
+RECT Centred(const RECT& around, int clientWidth, int clientHeight, DWORD style, DWORD extendedStyle) {
+    RECT frame{0, 0, clientWidth, clientHeight};
+    ::AdjustWindowRectEx(&frame, style, FALSE, extendedStyle);
+    const int width = frame.right - frame.left, height = frame.bottom - frame.top;
+    const int left = around.left + (around.right - around.left - width) / 2;
+    const int top = around.top + (around.bottom - around.top - height) / 2;
+    return {left, top, left + width, top + height};
+}
+
+}  // namespace
+
+FormWindow::FormWindow(design::Form design, gdi::HWND owner, int iconResource)
+    : design_(std::move(design)), owner_(owner) {
+    RegisterClassOnce(&WindowProcedure);
+    const DWORD style = design_.ToolWindow ? WS_POPUP | WS_CAPTION | WS_SYSMENU : WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU;
+    const DWORD extended = WS_EX_CONTROLPARENT | (design_.ToolWindow ? WS_EX_TOOLWINDOW : 0);
+    RECT frame{0, 0, design::Pixels(design_.Width), design::Pixels(design_.Height)};
+    ::AdjustWindowRectEx(&frame, style, FALSE, extended);
+    const HWND window = ::CreateWindowExW(extended, WindowClass, Wide(design_.Caption).c_str(), style, CW_USEDEFAULT,
+                                          CW_USEDEFAULT, frame.right - frame.left, frame.bottom - frame.top,
+                                          AsHwnd(owner_), nullptr, ::GetModuleHandleW(nullptr), this);
+    if (window == nullptr) throw std::runtime_error("Windows cannot make the window " + design_.Name + ".");
+    window_ = Ours(window);
+    ++openWindows;
+    MakeControls(iconResource);
+}
+
+FormWindow::~FormWindow() {
+    if (window_ != nullptr) ::DestroyWindow(AsHwnd(window_));
+    for (const auto& [size, font] : fonts_) ::DeleteObject(static_cast<HFONT>(font));
+}
+
+void FormWindow::MakeControls(int iconResource) {
+    using design::Kind;
+    const HINSTANCE instance = ::GetModuleHandleW(nullptr);
+    if (iconResource != 0) {
+        const auto icon = [&](int size) {
+            return reinterpret_cast<LPARAM>(::LoadImageW(instance, MAKEINTRESOURCEW(iconResource), IMAGE_ICON, size, size, 0));
+        };
+        ::SendMessageW(AsHwnd(window_), WM_SETICON, ICON_SMALL, icon(16));
+        ::SendMessageW(AsHwnd(window_), WM_SETICON, ICON_BIG, icon(32));
+    }
+    // Windows' tab order is the order controls are made in: the focusable
+    // ones in their tab order first, then labels and frames, which lie under them.
+    std::vector<const design::Control*> order = design::TabOrder(design_);
+    for (const design::Control& control : design_.Controls) {
+        if (!design::TakesFocus(control)) order.push_back(&control);
+    }
+    std::string lastGroup;  // the frame of the option group being made, if any
+    int id = FirstControlId;
+    for (const design::Control* control : order) {
+        const wchar_t* windowClass = L"STATIC";
+        DWORD style = WS_CHILD | WS_VISIBLE, extended = 0;
+        const bool focus = design::TakesFocus(*control);
+        // Each focusable control starts a group, but for the second and later options of one.
+        const bool continuesGroup = control->Type == Kind::Option && lastGroup == control->Frame;
+        if (focus) style |= WS_TABSTOP | (continuesGroup ? 0 : WS_GROUP);
+        lastGroup = control->Type == Kind::Option ? control->Frame : std::string();
+        switch (control->Type) {
+            case Kind::Frame: windowClass = L"BUTTON", style |= BS_GROUPBOX; break;
+            case Kind::Label:
+                style |= SS_NOPREFIX | (control->Alignment == design::Align::Centre  ? SS_CENTER
+                                        : control->Alignment == design::Align::Right ? SS_RIGHT
+                                        : control->Wraps                             ? SS_LEFT
+                                                                                     : SS_LEFTNOWORDWRAP);
+                if (control->Border) style |= WS_BORDER | SS_CENTERIMAGE;
+                break;
+            case Kind::Picture: style |= SS_BITMAP | SS_CENTERIMAGE; break;  // the picture centred, never stretched
+            case Kind::TextBox: windowClass = L"EDIT", style |= ES_AUTOHSCROLL, extended = WS_EX_CLIENTEDGE; break;
+            case Kind::Button: windowClass = L"BUTTON", style |= BS_PUSHBUTTON; break;
+            case Kind::CheckBox: windowClass = L"BUTTON", style |= BS_AUTOCHECKBOX; break;
+            case Kind::Option: windowClass = L"BUTTON", style |= BS_AUTORADIOBUTTON; break;
+            case Kind::ScrollBar: windowClass = L"SCROLLBAR", style |= SBS_HORZ; break;
+        }
+        const HWND made = ::CreateWindowExW(
+            extended, windowClass, Wide(control->Caption).c_str(), style, design::Pixels(design_.AbsoluteLeft(*control)),
+            design::Pixels(design_.AbsoluteTop(*control)), design::Pixels(control->Width), design::Pixels(control->Height),
+            AsHwnd(window_), reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance, nullptr);
+        if (made == nullptr) throw std::runtime_error("Windows cannot make the control " + control->Name + ".");
+        // Arial in pixels at 96 dots per inch, as the design gives it.
+        void*& font = fonts_[{control->FontPixels, control->Bold}];
+        if (font == nullptr) {
+            font = ::CreateFontW(-control->FontPixels, 0, 0, 0, control->Bold ? FW_BOLD : FW_NORMAL, FALSE, FALSE, FALSE,
+                                 DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                                 DEFAULT_PITCH | FF_SWISS, L"Arial");
+        }
+        ::SendMessageW(made, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+        if (control->Type == Kind::CheckBox || control->Type == Kind::Option) {
+            ::SendMessageW(made, BM_SETCHECK, control->Value ? BST_CHECKED : BST_UNCHECKED, 0);
+        }
+        if (control->Type == Kind::ScrollBar) {
+            ::SetScrollRange(made, SB_CTL, control->Minimum, control->Maximum, FALSE);
+            ::SetScrollPos(made, SB_CTL, control->Position, TRUE);
+        }
+        controls_[control->Name] = Ours(made);
+        names_[id++] = control->Name;
+    }
+}
+
+gdi::HWND FormWindow::Control(std::string_view name) const {
+    const auto found = controls_.find(name);
+    if (found == controls_.end()) throw std::out_of_range("The form " + design_.Name + " has no control " + std::string(name) + ".");
+    return found->second;
+}
+
+void FormWindow::Show() {
+    RECT workArea{};
+    ::SystemParametersInfoW(SPI_GETWORKAREA, 0, &workArea, 0);
+    const HWND window = AsHwnd(window_);
+    const RECT frame = Centred(workArea, design::Pixels(design_.Width), design::Pixels(design_.Height),
+                               static_cast<DWORD>(::GetWindowLongPtrW(window, GWL_STYLE)),
+                               static_cast<DWORD>(::GetWindowLongPtrW(window, GWL_EXSTYLE)));
+    ::SetWindowPos(window, nullptr, frame.left, frame.top, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+    ::ShowWindow(window, SW_SHOW);
+    ::UpdateWindow(window);
+    const std::vector<const design::Control*> order = design::TabOrder(design_);
+    if (!order.empty()) ::SetFocus(AsHwnd(Control(order.front()->Name)));
+    open_ = true;
+}
+
+void FormWindow::ShowModal() {
+    const HWND window = AsHwnd(window_), owner = AsHwnd(owner_);
+    RECT around{};
+    if (owner != nullptr) {
+        ::GetWindowRect(owner, &around);
+    } else {
+        ::SystemParametersInfoW(SPI_GETWORKAREA, 0, &around, 0);
+    }
+    const RECT frame = Centred(around, design::Pixels(design_.Width), design::Pixels(design_.Height),
+                               static_cast<DWORD>(::GetWindowLongPtrW(window, GWL_STYLE)),
+                               static_cast<DWORD>(::GetWindowLongPtrW(window, GWL_EXSTYLE)));
+    ::SetWindowPos(window, nullptr, frame.left, frame.top, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+    if (owner != nullptr) ::EnableWindow(owner, FALSE);
+    ::ShowWindow(window, SW_SHOW);
+    const std::vector<const design::Control*> order = design::TabOrder(design_);
+    if (!order.empty()) ::SetFocus(AsHwnd(Control(order.front()->Name)));
+    open_ = true;
+    RunUntilClosed();
+    if (owner != nullptr) {
+        ::EnableWindow(owner, TRUE);
+        ::SetActiveWindow(owner);
+    }
+}
+
+void FormWindow::RunUntilClosed() {
+    MSG message{};
+    while (open_ && ::GetMessageW(&message, nullptr, 0, 0) > 0) {
+        if (DialogKeyboard(message)) continue;
+        ::TranslateMessage(&message);
+        ::DispatchMessageW(&message);
+    }
+    if (message.message == WM_QUIT) ::PostQuitMessage(static_cast<int>(message.wParam));  // for the outer loop
+}
+
+void FormWindow::Close() {
+    if (!open_ && window_ == nullptr) return;
+    open_ = false;
+    ::ShowWindow(AsHwnd(window_), SW_HIDE);
+    if (owner_ != nullptr) ::EnableWindow(AsHwnd(owner_), TRUE);
+    ::PostMessageW(AsHwnd(window_), WM_NULL, 0, 0);  // wakes a modal loop to see it closed
+    if (owner_ == nullptr) ::DestroyWindow(AsHwnd(window_));
+}
+
+std::string FormWindow::Text(std::string_view control) const {
+    const HWND window = AsHwnd(Control(control));
+    std::wstring text(static_cast<std::size_t>(::GetWindowTextLengthW(window)) + 1, L'\0');
+    text.resize(static_cast<std::size_t>(::GetWindowTextW(window, text.data(), static_cast<int>(text.size()))));
+    return Utf8(text);
+}
+
+void FormWindow::SetText(std::string_view control, const std::string& text) {
+    ::SetWindowTextW(AsHwnd(Control(control)), Wide(text).c_str());
+}
+
+bool FormWindow::Checked(std::string_view control) const {
+    return ::SendMessageW(AsHwnd(Control(control)), BM_GETCHECK, 0, 0) == BST_CHECKED;
+}
+
+void FormWindow::OnCommand(const std::string&, unsigned) {}
+void FormWindow::OnDialogKey(bool) {}
+void FormWindow::OnScroll(const std::string&, int, int) {}
+void FormWindow::OnTimer(std::uintptr_t) {}
+bool FormWindow::OnCloseBox() { return true; }
+
+std::intptr_t FormWindow::Procedure(gdi::HWND window, unsigned message, std::uintptr_t wParam, std::intptr_t lParam) {
+    const HWND handle = AsHwnd(window);
+    if (message == WM_NCCREATE) {
+        const auto* creation = reinterpret_cast<const CREATESTRUCTW*>(lParam);
+        ::SetWindowLongPtrW(handle, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(creation->lpCreateParams));
+    }
+    auto* form = reinterpret_cast<FormWindow*>(::GetWindowLongPtrW(handle, GWLP_USERDATA));
+    if (form == nullptr || form->window_ == nullptr) return ::DefWindowProcW(handle, message, wParam, lParam);
+    return form->Receive(message, wParam, lParam);
+}
+
+std::intptr_t FormWindow::Receive(unsigned message, std::uintptr_t wParam, std::intptr_t lParam) {
+    const HWND window = AsHwnd(window_);
+    try {
+        switch (message) {
+            case WM_COMMAND: {
+                const int id = LOWORD(wParam);
+                if (id == EnterPressed || id == EscapePressed) {
+                    OnDialogKey(id == EnterPressed);
+                } else if (const auto named = names_.find(id); named != names_.end()) {
+                    OnCommand(named->second, HIWORD(wParam));
+                }
+                return 0;
+            }
+            case WM_HSCROLL: {
+                const auto named = std::find_if(controls_.begin(), controls_.end(), [&](const auto& entry) {
+                    return AsHwnd(entry.second) == reinterpret_cast<HWND>(lParam);
+                });
+                if (named != controls_.end()) OnScroll(named->first, LOWORD(wParam), static_cast<short>(HIWORD(wParam)));
+                return 0;
+            }
+            case WM_TIMER: OnTimer(wParam); return 0;
+            case WM_CLOSE:
+                if (OnCloseBox()) Close();
+                return 0;
+            case WM_DESTROY:
+                open_ = false;
+                window_ = nullptr;
+                --openWindows;
+                ::PostThreadMessageW(::GetCurrentThreadId(), WM_NULL, 0, 0);  // the loop looks again
+                return 0;
+            default: break;
+        }
+    } catch (const std::exception& error) {
+        // A handler's error that nothing above it caught: the program says so and goes on.
+        MessageBox(error.what(), "Vantorix", MB_OK | MB_ICONERROR);
+        return 0;
+    }
+    return ::DefWindowProcW(window, message, wParam, lParam);
+}
+
+int RunMessageLoop() {
+    MSG message{};
+    while (openWindows > 0 && ::GetMessageW(&message, nullptr, 0, 0) > 0) {
+        if (DialogKeyboard(message)) continue;
+        ::TranslateMessage(&message);
+        ::DispatchMessageW(&message);
+    }
+    return static_cast<int>(message.wParam);
+}
+
+std::string ProgramFolder() {
+    std::wstring path(MAX_PATH, L'\0');
+    for (;;) {
+        const DWORD length = ::GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
+        if (length < path.size()) {
+            path.resize(length);
+            break;
+        }
+        path.resize(path.size() * 2);
+    }
+    return Utf8(path.substr(0, path.find_last_of(L"\\\\/")));
+}
+
+}  // namespace vantorix::win32
