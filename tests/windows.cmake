@@ -39,3 +39,8 @@ vantorix_windows_test(collect_tests
 vantorix_windows_test(export_tests
   SOURCES export/ExportGeometryTest.cpp export/ExportFilesTest.cpp export/EngineExportTest.cpp
   LIBRARIES vantorix_export vantorix_tgsrender)
+
+# The windows made with Windows' own controls, with the program's icon and logo.
+vantorix_windows_test(app_tests
+  SOURCES app/FormDesignTest.cpp app/win32/WindowsFormsTest.cpp ${PROJECT_SOURCE_DIR}/app/win32/vantorix.rc
+  LIBRARIES vantorix_app)

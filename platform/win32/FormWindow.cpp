@@ -284,12 +284,26 @@ std::intptr_t FormWindow::Receive(unsigned message, std::uintptr_t wParam, std::
 
 int RunMessageLoop() {
     MSG message{};
-    while (openWindows > 0 && ::GetMessageW(&message, nullptr, 0, 0) > 0) {
+    while (openWindows > 0) {
+        if (::GetMessageW(&message, nullptr, 0, 0) <= 0) return static_cast<int>(message.wParam);  // WM_QUIT's code
         if (DialogKeyboard(message)) continue;
         ::TranslateMessage(&message);
         ::DispatchMessageW(&message);
     }
-    return static_cast<int>(message.wParam);
+    return 0;
+}
+
+void PumpMessages() {
+    MSG message{};
+    while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+        if (message.message == WM_QUIT) {
+            ::PostQuitMessage(static_cast<int>(message.wParam));  // for the loop that waits for it
+            return;
+        }
+        if (DialogKeyboard(message)) continue;
+        ::TranslateMessage(&message);
+        ::DispatchMessageW(&message);
+    }
 }
 
 std::string ProgramFolder() {

@@ -75,6 +75,10 @@ private:
 // Runs the program's message loop until its last top-level window is gone.
 int RunMessageLoop();
 
+// Handles the messages already waiting, as the message loop would, and
+// returns; for callers that drive the windows themselves (the tests).
+void PumpMessages();
+
 // The folder of the running program, UTF-8, ending without a separator.
 std::string ProgramFolder();
 
