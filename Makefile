@@ -45,11 +45,13 @@ windows: packages
 	@sh tools/install-packages debian-packages-windows.txt
 	@sh tools/build-windows-deps $(WINDOWS_DIR)/deps
 	@cmake -S . -B $(WINDOWS_DIR) -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake \
-	  -DVANTORIX_WINDOWS_DEPS=$(CURDIR)/$(WINDOWS_DIR)/deps -DCMAKE_CROSSCOMPILING_EMULATOR=wine
+	  -DVANTORIX_WINDOWS_DEPS=$(CURDIR)/$(WINDOWS_DIR)/deps -DCMAKE_CROSSCOMPILING_EMULATOR=wine \
+	  -DVANTORIX_LINUX_BUILD=$(CURDIR)/$(BUILD_DIR)
 	@cmake --build $(WINDOWS_DIR)
 
-# The Windows build's suites under Wine, on a virtual screen.
-test-windows: windows
+# The Windows build's suites under Wine, on a virtual screen; the Linux build
+# checks the files of the Windows build's whole run.
+test-windows: windows build
 	@sh tools/test-windows $(WINDOWS_DIR)
 
 # Finishing six faces at several sizes, against each conversion's floor;

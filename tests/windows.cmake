@@ -44,3 +44,23 @@ vantorix_windows_test(export_tests
 vantorix_windows_test(app_tests
   SOURCES app/FormDesignTest.cpp app/win32/WindowsFormsTest.cpp ${PROJECT_SOURCE_DIR}/app/win32/vantorix.rc
   LIBRARIES vantorix_app)
+
+# The whole run: Start, tgsrender.exe and the waiting window. Its script,
+# renders and faces are kept for the Linux build, which finishes the same
+# renders and reads the faces with Linux's own readers.
+add_executable(whole_run_tests app/win32/WindowsWholeRunTest.cpp)
+target_link_libraries(whole_run_tests PRIVATE vantorix_app GTest::gtest_main)
+target_include_directories(whole_run_tests PRIVATE ${PROJECT_SOURCE_DIR})
+target_compile_definitions(whole_run_tests PRIVATE "VANTORIX_TGSRENDER_W=L\"Z:$<TARGET_FILE:tgsrender>\"")
+add_dependencies(whole_run_tests tgsrender)
+set(kept_run ${CMAKE_BINARY_DIR}/whole-run)
+add_test(NAME WindowsWholeRun COMMAND whole_run_tests)
+set_tests_properties(WindowsWholeRun PROPERTIES FIXTURES_SETUP windows_run ENVIRONMENT VANTORIX_KEEP_RUN=Z:${kept_run})
+
+set(VANTORIX_LINUX_BUILD "" CACHE PATH "The Linux build, whose windows_build_tests check the Windows run's files")
+if(VANTORIX_LINUX_BUILD)
+  add_test(NAME WindowsWholeRunAsLinuxFinishesIt
+           COMMAND ${VANTORIX_LINUX_BUILD}/tests/windows_build_tests)
+  set_tests_properties(WindowsWholeRunAsLinuxFinishesIt PROPERTIES FIXTURES_REQUIRED windows_run
+                       ENVIRONMENT "VANTORIX_WINDOWS_RUN=${kept_run};QT_QPA_PLATFORM=offscreen")
+endif()

@@ -61,6 +61,12 @@ inline DecodedPicture DecodeWithImageMagick(const std::string& path) {
     return DecodeThroughPpm("convert '" + path + "' -auto-orient -depth 8 ppm:-");
 }
 
+// OpenImageIO's command-line tool, by way of a PPM file of its own.
+inline DecodedPicture DecodeWithOpenImageIO(const std::string& path) {
+    return DecodeThroughPpm("f=$(mktemp --suffix=.ppm) && oiiotool '" + path +
+                            "' -ch R,G,B -d uint8 -o \"$f\" && cat \"$f\"; s=$?; rm -f \"$f\"; exit $s");
+}
+
 // Debian's Pillow, for the system's own Python.
 inline DecodedPicture DecodeWithPillow(const std::string& path) {
     return DecodeThroughPpm("/usr/bin/python3 -c \"import sys; from PIL import Image; "
