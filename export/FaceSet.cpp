@@ -5,14 +5,13 @@
 #include "job/SkyboxJob.h"
 #include "platform/FileMapping.h"
 #include "platform/FileSystem.h"
+#include "platform/InputFile.h"
 #include "platform/JpegLibrary.h"
 
 #include <algorithm>
 #include <cstring>
 #include <filesystem>
 #include <optional>
-#include <fstream>
-#include <iterator>
 #include <thread>
 #include <vector>
 
@@ -50,9 +49,14 @@ std::string LoadFailure(std::int16_t status) {
 }
 
 RgbImage LoadJpeg(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::vector<std::uint8_t> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    if (!in.eof() && in.fail()) throw ExportError("Cannot read \"" + path + "\": " + std::strerror(errno) + ".");
+    std::vector<std::uint8_t> bytes;
+    try {
+        const InputFile in(path);
+        bytes.resize(static_cast<std::size_t>(in.Size()));
+        bytes.resize(in.ReadAt(0, bytes.data(), bytes.size()));
+    } catch (const std::exception& error) {
+        throw ExportError(error.what());
+    }
     try {
         ijl::DecodedJpeg decoded = ijl::DecodeJpeg(bytes);
         RgbImage image;

@@ -51,8 +51,9 @@ vantorix_windows_test(app_tests
 add_executable(whole_run_tests app/win32/WindowsWholeRunTest.cpp)
 target_link_libraries(whole_run_tests PRIVATE vantorix_app GTest::gtest_main)
 target_include_directories(whole_run_tests PRIVATE ${PROJECT_SOURCE_DIR})
-target_compile_definitions(whole_run_tests PRIVATE "VANTORIX_TGSRENDER_W=L\"Z:$<TARGET_FILE:tgsrender>\"")
-add_dependencies(whole_run_tests tgsrender)
+target_compile_definitions(whole_run_tests PRIVATE "VANTORIX_TGSRENDER_W=L\"Z:$<TARGET_FILE:tgsrender>\""
+                           "VANTORIX_EXPORT_W=L\"Z:$<TARGET_FILE:vantorix-export>\"")
+add_dependencies(whole_run_tests tgsrender vantorix-export)
 set(kept_run ${CMAKE_BINARY_DIR}/whole-run)
 add_test(NAME WindowsWholeRun COMMAND whole_run_tests)
 set_tests_properties(WindowsWholeRun PROPERTIES FIXTURES_SETUP windows_run ENVIRONMENT VANTORIX_KEEP_RUN=Z:${kept_run})

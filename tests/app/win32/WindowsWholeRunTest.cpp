@@ -2,7 +2,8 @@
 // the Windows renderer on the script Start wrote, and the waiting window's
 // own one-second timer finishing six JPEG faces. With VANTORIX_KEEP_RUN set
 // to a folder, the script, the renders and the faces are kept there for the
-// Linux build to finish the same renders and compare.
+// Linux build to finish the same renders and compare. Then the export
+// makes a cross of the faces.
 #include "app/win32/frmMain.h"
 #include "job/mMain.h"
 #include "tests/collect/CollectTestSupport.h"
@@ -24,9 +25,8 @@ using testing::TempFolder;
 using testing::U8;
 namespace fs = std::filesystem;
 
-// Runs the renderer on the script as Terragen would, and waits for it.
-bool Render(const std::string& script) {
-    std::wstring command = L"\"" VANTORIX_TGSRENDER_W L"\" --size 48 \"" + win32::Wide(script) + L"\"";
+// Runs a program of the build, as a user's command line would, and waits for it.
+bool RunProgram(std::wstring command) {
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION process{};
@@ -36,7 +36,7 @@ bool Render(const std::string& script) {
     }
     DWORD code = 1;
     if (::WaitForSingleObject(process.hProcess, 60000) == WAIT_OBJECT_0) ::GetExitCodeProcess(process.hProcess, &code);
-    EXPECT_EQ(code, 0u) << "tgsrender " << win32::Utf8(command);
+    EXPECT_EQ(code, 0u) << win32::Utf8(command);
     ::CloseHandle(process.hThread);
     ::CloseHandle(process.hProcess);
     return code == 0;
@@ -70,7 +70,7 @@ TEST(WindowsWholeRun, StartInAFolderWithAccentsEndsInSixJpegFaces) {
         const std::string script = testing::ReadFileBytes(ScriptPath(program));
         EXPECT_NE(script.find("Sky \xE9 \xFC\\Vantorix\\"), std::string::npos);
         EXPECT_EQ(script.find('\n') - 1, script.find("\r\n"));
-        rendered = Render(ScriptPath(program));
+        rendered = RunProgram(L"\"" VANTORIX_TGSRENDER_W L"\" --size 48 \"" + win32::Wide(ScriptPath(program)) + L"\"");
         // The renders as they came, before the finishing removes them.
         for (int frame = 1; frame <= SkyboxFaceCount && !kept.empty(); ++frame) CopyInto(kept, U8(RenderFrameName(program, frame)));
         return true;
@@ -94,6 +94,11 @@ TEST(WindowsWholeRun, StartInAFolderWithAccentsEndsInSixJpegFaces) {
               "Vantorix.tgs\n");
     const testing::DecodedPicture up = testing::DecodeWithDjpeg(RenderFolder(program) + "NewSky_Up.jpg");
     EXPECT_EQ(std::pair(up.width, up.height), std::pair(48, 48));
+    // The export takes a name in any script from Windows' command line.
+    const std::string cross = temp / "\xE7\xA9\xBA cross.png";  // sky, which Windows-1252 lacks
+    EXPECT_TRUE(RunProgram(L"\"" VANTORIX_EXPORT_W L"\" --cross \"" + win32::Wide(cross) + L"\" \"" +
+                    win32::Wide(RenderFolder(program)) + L"NewSky\""));
+    EXPECT_EQ(fs::file_size(U8(cross)) > 0, true);
     if (!kept.empty()) {
         for (const auto& entry : fs::directory_iterator(U8(RenderFolder(program)))) CopyInto(kept, entry.path());
     }
