@@ -43,17 +43,6 @@ QIcon ProgramIcon() {
     return icon;
 }
 
-// Every failure at a user's action ends that action with a message; the
-// program goes on.
-template <typename Action>
-void AtUserAction(const char* caption, Action&& action) {
-    try {
-        action();
-    } catch (const std::exception& error) {
-        MessageBox(error.what(), caption, MB_OK | MB_ICONERROR);
-    }
-}
-
 }  // namespace
 
 frmMain::frmMain(std::string programFolder)
@@ -121,11 +110,8 @@ SkyboxJob frmMain::Job() const {
 }
 
 void frmMain::btnStart_Click() {
-    bool written = false;
-    AtUserAction("Skybox Script Not Written", [&] {
-        WriteSkyboxScript(Job(), programFolder_);
-        written = true;
-    });
+    const bool written =
+        AtUserAction("Skybox Script Not Written", [&] { WriteSkyboxScript(Job(), programFolder_); });
     if (!written) return;
     frmWaiting waiting(this, programFolder_, [this] { return Job(); });
     waiting.exec();

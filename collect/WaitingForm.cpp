@@ -1,5 +1,9 @@
 #include "collect/WaitingForm.h"
 
+#include "collect/FinishImages.h"
+#include "collect/RenderWatch.h"
+#include "platform/MessageBox.h"
+
 namespace vantorix {
 
 design::Form WaitingFormDesign() {
@@ -20,6 +24,21 @@ design::Form WaitingFormDesign() {
     c.push_back(warning);
     c.push_back({"btnCancel", Kind::Button, "", "Cancel", 4140, 1620, 1035, 315, 0});
     return form;
+}
+
+WaitingTick LookForRenders(const std::function<SkyboxJob()>& readJob, const std::string& programFolder) {
+    FinishReport report;
+    try {
+        const SkyboxJob job = readJob();
+        if (!AllRendersPresent(job, programFolder)) return WaitingTick::KeepWaiting;
+        report = FinishImages(job, programFolder);
+    } catch (const std::exception& error) {
+        MessageBox(error.what(), "Skybox Images Not Finished", MB_OK | MB_ICONERROR);
+        return WaitingTick::Stopped;
+    }
+    MessageBox(CompletionMessage(report), "Done!",
+               MB_OK | (report.Unfinished.empty() ? MB_ICONINFORMATION : MB_ICONEXCLAMATION));
+    return WaitingTick::Finished;
 }
 
 }  // namespace vantorix

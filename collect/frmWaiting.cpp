@@ -1,11 +1,8 @@
 #include "collect/frmWaiting.h"
 
-#include "collect/FinishImages.h"
-#include "collect/RenderWatch.h"
 #include "collect/WaitingForm.h"
 #include "platform/FormLayout.h"
 #include "platform/WindowPlacement.h"
-#include "platform/MessageBox.h"
 
 #include <QLabel>
 #include <QPushButton>
@@ -45,23 +42,11 @@ void frmWaiting::reject() {
 
 void frmWaiting::tmrMain_Timer() {
     tmrMain.stop();
-    FinishReport report;
-    try {
-        const SkyboxJob job = readJob_();
-        if (!AllRendersPresent(job, programFolder_)) {
-            tmrMain.start();
-            return;
-        }
-        report = FinishImages(job, programFolder_);
-    } catch (const std::exception& error) {
-        // The window stays open with its timer stopped: the user reads the
-        // cause, sets it right and cancels.
-        MessageBox(error.what(), "Skybox Images Not Finished", MB_OK | MB_ICONERROR);
-        return;
+    switch (LookForRenders(readJob_, programFolder_)) {
+        case WaitingTick::KeepWaiting: tmrMain.start(); break;
+        case WaitingTick::Finished: accept(); break;
+        case WaitingTick::Stopped: break;
     }
-    MessageBox(CompletionMessage(report), "Done!",
-               MB_OK | (report.Unfinished.empty() ? MB_ICONINFORMATION : MB_ICONEXCLAMATION));
-    accept();
 }
 
 }  // namespace vantorix

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <exception>
 #include <functional>
 #include <string>
 
@@ -20,5 +21,18 @@ int MessageBox(const std::string& text, const std::string& caption, unsigned sty
 // handler it replaces. An empty handler restores the real message box.
 using MessageBoxHandler = std::function<int(const std::string& text, const std::string& caption, unsigned style)>;
 MessageBoxHandler SetMessageBoxHandler(MessageBoxHandler handler);
+
+// Runs a user's action. A failure ends the action with an error box of that
+// caption, and the program goes on. True when the action ran through.
+template <typename Action>
+bool AtUserAction(const std::string& caption, Action&& action) {
+    try {
+        action();
+        return true;
+    } catch (const std::exception& error) {
+        MessageBox(error.what(), caption, MB_OK | MB_ICONERROR);
+        return false;
+    }
+}
 
 }  // namespace vantorix

@@ -15,16 +15,6 @@ namespace {
 
 HWND AsHwnd(gdi::HWND window) { return reinterpret_cast<HWND>(window); }
 
-// Every failure at a user's action ends that action with a message; the program goes on.
-template <typename Action>
-void AtUserAction(const char* caption, Action&& action) {
-    try {
-        action();
-    } catch (const std::exception& error) {
-        MessageBox(error.what(), caption, MB_OK | MB_ICONERROR);
-    }
-}
-
 }  // namespace
 
 frmMain::frmMain(std::string programFolder)
@@ -82,11 +72,8 @@ void frmMain::OnScroll(const std::string& control, int code, int thumb) {
 }
 
 void frmMain::btnStart_Click() {
-    bool written = false;
-    AtUserAction("Skybox Script Not Written", [&] {
-        WriteSkyboxScript(Job(), programFolder_);
-        written = true;
-    });
+    const bool written =
+        AtUserAction("Skybox Script Not Written", [&] { WriteSkyboxScript(Job(), programFolder_); });
     if (!written) return;
     frmWaiting waiting(Handle(), programFolder_, [this] { return Job(); });
     waiting.ShowModal();

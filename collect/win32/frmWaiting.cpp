@@ -1,9 +1,6 @@
 #include "collect/win32/frmWaiting.h"
 
-#include "collect/FinishImages.h"
-#include "collect/RenderWatch.h"
 #include "collect/WaitingForm.h"
-#include "platform/MessageBox.h"
 #include "platform/win32/Windows.h"
 
 namespace vantorix {
@@ -55,23 +52,11 @@ void frmWaiting::OnTimer(std::uintptr_t timer) {
 
 void frmWaiting::tmrMain_Timer() {
     EnableTimer(false);
-    FinishReport report;
-    try {
-        const SkyboxJob job = readJob_();
-        if (!AllRendersPresent(job, programFolder_)) {
-            EnableTimer(true);
-            return;
-        }
-        report = FinishImages(job, programFolder_);
-    } catch (const std::exception& error) {
-        // The window stays open with its timer stopped: the user reads the
-        // cause, sets it right and cancels.
-        MessageBox(error.what(), "Skybox Images Not Finished", MB_OK | MB_ICONERROR);
-        return;
+    switch (LookForRenders(readJob_, programFolder_)) {
+        case WaitingTick::KeepWaiting: EnableTimer(true); break;
+        case WaitingTick::Finished: Close(); break;
+        case WaitingTick::Stopped: break;
     }
-    MessageBox(CompletionMessage(report), "Done!",
-               MB_OK | (report.Unfinished.empty() ? MB_ICONINFORMATION : MB_ICONEXCLAMATION));
-    Close();
 }
 
 }  // namespace vantorix
