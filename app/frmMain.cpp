@@ -119,16 +119,8 @@ void frmMain::btnStart_Click() {
 
 void frmMain::btnBrowse_Click() {
     AtUserAction("Vantorix", [&] {
-        std::string fileName, fileTitle, initDir, defExt;
-        std::string filter = "Filename Prefix";
-        std::string title = "Filename Prefix...";
-        bool overwritePrompt = true;
-        std::int32_t filterIndex = 1;
-        std::int32_t owner = static_cast<std::int32_t>(HandleOfWindow(this));
-        std::int32_t flags = 0;
-        if (ShowSaveDialog(fileName, fileTitle, overwritePrompt, filter, filterIndex, initDir, title, defExt, owner,
-                           flags)) {
-            txtOutput->setText(QString::fromStdString(fileName));
+        if (const auto chosen = AskForOutputPrefix(static_cast<std::int32_t>(HandleOfWindow(this)))) {
+            txtOutput->setText(QString::fromStdString(*chosen));
         }
     });
 }

@@ -77,4 +77,18 @@ bool ShowSaveDialog(std::string& FileName, std::string& FileTitle, bool& Overwri
     return false;
 }
 
+std::optional<std::string> AskForOutputPrefix(std::int32_t ownerWindow) {
+    std::string fileName, fileTitle, initDir, defExt;
+    std::string filter = "Filename Prefix";
+    std::string title = "Filename Prefix...";
+    bool overwritePrompt = true;
+    std::int32_t filterIndex = 1;
+    std::int32_t flags = 0;
+    if (!ShowSaveDialog(fileName, fileTitle, overwritePrompt, filter, filterIndex, initDir, title, defExt, ownerWindow,
+                        flags)) {
+        return std::nullopt;
+    }
+    return fileName;
+}
+
 }  // namespace vantorix

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <stdexcept>
+#include <optional>
 #include <string>
 
 namespace vantorix {
@@ -31,5 +32,9 @@ std::string ConvertFilter(std::string filter);
 bool ShowSaveDialog(std::string& FileName, std::string& FileTitle, bool& OverwritePrompt, std::string& Filter,
                     std::int32_t& FilterIndex, std::string& InitDir, std::string& Title, std::string& DefExt,
                     std::int32_t& OwnerWindow, std::int32_t& Flags);
+
+// The save dialog as Browse opens it for the output prefix, over the owner
+// window: the name the user confirmed, or none.
+std::optional<std::string> AskForOutputPrefix(std::int32_t ownerWindow);
 
 }  // namespace vantorix

@@ -81,18 +81,9 @@ void frmMain::btnStart_Click() {
 
 void frmMain::btnBrowse_Click() {
     AtUserAction("Vantorix", [&] {
-        std::string fileName, fileTitle, initDir, defExt;
-        std::string filter = "Filename Prefix";
-        std::string title = "Filename Prefix...";
-        bool overwritePrompt = true;
-        std::int32_t filterIndex = 1;
         // Windows' window handles carry 32 significant bits, also in a 64-bit program.
-        std::int32_t owner = static_cast<std::int32_t>(reinterpret_cast<std::intptr_t>(Handle()));
-        std::int32_t flags = 0;
-        if (ShowSaveDialog(fileName, fileTitle, overwritePrompt, filter, filterIndex, initDir, title, defExt, owner,
-                           flags)) {
-            SetText("txtOutput", fileName);
-        }
+        const auto owner = static_cast<std::int32_t>(reinterpret_cast<std::intptr_t>(Handle()));
+        if (const auto chosen = AskForOutputPrefix(owner)) SetText("txtOutput", *chosen);
     });
 }
 
