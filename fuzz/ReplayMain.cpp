@@ -18,7 +18,7 @@ namespace {
 int Replay(const std::filesystem::path& file) {
     std::ifstream in(file, std::ios::binary);
     const std::vector<char> bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-    std::printf("replaying %s (%zu bytes)\n", file.c_str(), bytes.size());
+    std::printf("replaying %s (%zu bytes)\n", file.string().c_str(), bytes.size());
     std::fflush(stdout);
     return LLVMFuzzerTestOneInput(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size());
 }

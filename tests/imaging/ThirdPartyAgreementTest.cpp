@@ -6,7 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
-#include <regex>
+#include <cstdio>
 
 #include "tests/imaging/ImagingTestSupport.h"
 #include "tests/support/TempFolder.h"
@@ -26,15 +26,16 @@ TEST(ThirdPartyFixtures, LoadToThePixelsTheirWriterReports) {
         std::ifstream report(folder + name + ".txt");
         ASSERT_TRUE(report) << "no report beside the fixture";
         // Lines such as "2,1: (128,96,64)  #806040  srgb(128,96,64)".
-        const std::regex pixelLine(R"(^(\d+),(\d+): .*#([0-9A-F]{2})([0-9A-F]{2})([0-9A-F]{2}))");
         int pixels = 0;
         for (std::string line; std::getline(report, line);) {
-            std::smatch match;
-            if (!std::regex_search(line, match, pixelLine)) continue;
-            const std::string blueGreenRed = match[5].str() + match[4].str() + match[3].str();
-            std::string expected;
-            for (char c : blueGreenRed) expected += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-            const int x = std::stoi(match[1]), y = std::stoi(match[2]);
+            int x = 0, y = 0;
+            const std::size_t hash = line.find('#');
+            if (std::sscanf(line.c_str(), "%d,%d:", &x, &y) != 2 || hash == std::string::npos || line.size() < hash + 7) {
+                continue;
+            }
+            const std::string rgb = line.substr(hash + 1, 6);
+            std::string expected = rgb.substr(4, 2) + rgb.substr(2, 2) + rgb.substr(0, 2);  // blue, green, red
+            for (char& c : expected) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
             EXPECT_EQ(testing::PixelAt(LoadedPicture(), x, y), expected) << x << "," << y;
             ++pixels;
         }
