@@ -72,13 +72,6 @@ ReplacementFile::~ReplacementFile() {
     if (!committed_) Discard();
 }
 
-void ReplacementFile::Fail(int errorNumber) const {
-    throw FileError("write", path_, errorNumber,
-                    WritesInPlace() ? "Its folder takes no new files, so it was being written where it stands, and "
-                                      "it may now be damaged"
-                                    : "");
-}
-
 void ReplacementFile::Write(std::string_view bytes) {
     while (!bytes.empty()) {
         DWORD written = 0;
