@@ -72,7 +72,9 @@ TEST(WindowsWholeRun, StartInAFolderWithAccentsEndsInSixJpegFaces) {
         EXPECT_EQ(script.find('\n') - 1, script.find("\r\n"));
         rendered = RunProgram(L"\"" VANTORIX_TGSRENDER_W L"\" --size 48 \"" + win32::Wide(ScriptPath(program)) + L"\"");
         // The renders as they came, before the finishing removes them.
-        for (int frame = 1; frame <= SkyboxFaceCount && !kept.empty(); ++frame) CopyInto(kept, U8(RenderFrameName(program, frame)));
+        for (int frame = 1; frame <= SkyboxFaceCount && !kept.empty(); ++frame) {
+            CopyInto(kept, U8(RenderFrameName(program, frame)));
+        }
         return true;
     };
     const UINT_PTR poll = ::SetTimer(nullptr, 0, 10, [](HWND, UINT, UINT_PTR, DWORD) {
@@ -97,8 +99,8 @@ TEST(WindowsWholeRun, StartInAFolderWithAccentsEndsInSixJpegFaces) {
     // The export takes a name in any script from Windows' command line.
     const std::string cross = temp / "\xE7\xA9\xBA cross.png";  // sky, which Windows-1252 lacks
     EXPECT_TRUE(RunProgram(L"\"" VANTORIX_EXPORT_W L"\" --cross \"" + win32::Wide(cross) + L"\" \"" +
-                    win32::Wide(RenderFolder(program)) + L"NewSky\""));
-    EXPECT_EQ(fs::file_size(U8(cross)) > 0, true);
+                           win32::Wide(RenderFolder(program)) + L"NewSky\""));
+    EXPECT_TRUE(fs::exists(U8(cross)) && fs::file_size(U8(cross)) > 0);
     if (!kept.empty()) {
         for (const auto& entry : fs::directory_iterator(U8(RenderFolder(program)))) CopyInto(kept, entry.path());
     }
