@@ -45,7 +45,8 @@ void RefuseOutputsThatAreRenders(const SkyboxJob& job, const FaceFileNames& name
         const auto output = IdentityOf(names.FinalName[face]);
         if (!output) continue;
         for (int other = 0; other < SkyboxFaceCount; ++other) {
-            if (job.Render[other] && IdentityOf(names.RenderName[other]) == output) {
+            const auto render = job.Render[other] ? IdentityOf(names.RenderName[other]) : std::nullopt;
+            if (render && SameFile(*render, *output)) {
                 throw FaceFinishError(face, "The " + FaceCaption(face) + " face cannot be finished as \"" +
                                                 names.FinalName[face] + "\": that is the render of the " +
                                                 FaceCaption(other) + " face (\"" + names.RenderName[other] +
@@ -56,10 +57,25 @@ void RefuseOutputsThatAreRenders(const SkyboxJob& job, const FaceFileNames& name
     }
 }
 
+// A render that is no file at all was never written by a renderer; reading
+// a named pipe would wait for ever.
+void RefuseRendersThatAreNoFiles(const SkyboxJob& job, const FaceFileNames& names, const std::string& renderFolder) {
+    for (int face = 0; face < SkyboxFaceCount; ++face) {
+        if (!job.Render[face]) continue;
+        const std::string what = WhatIsNoFile(names.RenderName[face]);
+        if (what.empty()) continue;
+        throw FaceFinishError(face, "The " + FaceCaption(face) + " face cannot be finished: its render \"" +
+                                        names.RenderName[face] + "\" is " + what + ", not a picture file. "
+                                        "No face was finished; remove it from \"" + renderFolder +
+                                        "\" and render the face again.");
+    }
+}
+
 }  // namespace
 
 FinishReport FinishImages(const SkyboxJob& job, const std::string& programFolder) {
     const FaceFileNames names = ComposeFaceFileNames(job, programFolder);
+    RefuseRendersThatAreNoFiles(job, names, RenderFolder(programFolder));
     RefuseOutputsThatAreRenders(job, names, RenderFolder(programFolder));
     const GuardedFiles renders(RenderFiles(job, names));
     CreateFolderPath(names.OutputFolder);
@@ -71,9 +87,11 @@ FinishReport FinishImages(const SkyboxJob& job, const std::string& programFolder
         const std::string& final = names.FinalName[face];
         try {
             if (job.Convert == 0) {
-                MoveFile(render, final);
+                if (!MoveFile(render, final)) report.KeptRenders.push_back({face, render, {}});
                 continue;
             }
+            // What is loaded is what may be deleted, however the name is changed meanwhile.
+            const auto loaded = EntryIdentityOf(render);
             const std::int16_t status = LoadPictureFile(render);
             if (status != PictureStatus::Loaded) {
                 report.Unfinished.push_back({face, render, LoadFailure(status)});
@@ -87,7 +105,9 @@ FinishReport FinishImages(const SkyboxJob& job, const std::string& programFolder
                     {face, render, "its JPEG file could not be written" + (cause.empty() ? "" : " (" + cause + ")")});
                 continue;
             }
-            DeleteFile(render);
+            if (!loaded || !DeleteFileIfUnchanged(render, *loaded)) {
+                report.KeptRenders.push_back({face, render, {}});
+            }
         } catch (const std::exception& error) {
             throw FaceFinishError(face, "The " + FaceCaption(face) + " face (\"" + render + "\") was not finished. " +
                                             error.what() +
@@ -100,10 +120,18 @@ FinishReport FinishImages(const SkyboxJob& job, const std::string& programFolder
 
 std::string CompletionMessage(const FinishReport& report) {
     std::string message = "Skybox Images are Done!";
-    if (report.Unfinished.empty()) return message;
-    message += "\n\nThese faces were not finished, and their renders were left as they are:";
-    for (const UnfinishedFace& face : report.Unfinished) {
-        message += "\n" + FaceCaption(face.Face) + " (\"" + face.RenderName + "\"): " + face.Reason + ".";
+    if (!report.Unfinished.empty()) {
+        message += "\n\nThese faces were not finished, and their renders were left as they are:";
+        for (const UnfinishedFace& face : report.Unfinished) {
+            message += "\n" + FaceCaption(face.Face) + " (\"" + face.RenderName + "\"): " + face.Reason + ".";
+        }
+    }
+    if (!report.KeptRenders.empty()) {
+        message += "\n\nThese faces were finished, but another file was put under their render's name while they "
+                   "were; that file was kept:";
+        for (const UnfinishedFace& face : report.KeptRenders) {
+            message += "\n" + FaceCaption(face.Face) + " (\"" + face.RenderName + "\").";
+        }
     }
     return message;
 }

@@ -18,6 +18,9 @@ struct UnfinishedFace {
 
 struct FinishReport {
     std::vector<UnfinishedFace> Unfinished;  // in face order
+    // Faces finished whose render was replaced by another file while they
+    // were: that file is kept under the render's name.
+    std::vector<UnfinishedFace> KeptRenders;
 };
 
 // An error that ended finishing at one face. The faces before it are
@@ -38,9 +41,11 @@ private:
 // render goes) and delete the render. The output folder is made first.
 //
 // Throws FaceFinishError naming the face and the file when the file system
-// refuses a step, or when an output already is a render of the run, by file
-// identity, whatever its spelling or links (nothing is finished then; no
-// write during the run lands on a render either).
+// refuses a step, or, before anything is finished, when a render is no file
+// (a folder, a named pipe) or an output already is a render of the run, by
+// file identity, whatever its spelling, links or mirrors (no write during the
+// run lands on a render either). A render is deleted only while its name
+// still leads to the file that was finished.
 FinishReport FinishImages(const SkyboxJob& job, const std::string& programFolder);
 
 // What the waiting window tells the user at the end: "Skybox Images are

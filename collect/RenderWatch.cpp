@@ -3,6 +3,7 @@
 #include "collect/FaceFileNames.h"
 #include "platform/BmpHeader.h"
 #include "platform/FileError.h"
+#include "platform/FileSystem.h"
 #include "platform/InputFile.h"
 
 #include <array>
@@ -13,8 +14,9 @@ bool RenderIsComplete(const std::string& path) {
     int error = 0;
     const std::optional<InputFile> file = InputFile::TryOpen(path, error);
     // Only a header that can be read and falls short of its pixels means the
-    // renderer is still writing; a file that cannot be read is finishing's to report.
-    if (!file) return error != 0;
+    // renderer is still writing; a file that cannot be read, or a render that
+    // is no file at all, is finishing's to report.
+    if (!file) return error != 0 || !WhatIsNoFile(path).empty();
     std::array<std::uint8_t, BmpHeaderBytes> header{};
     std::size_t got = 0;
     try {

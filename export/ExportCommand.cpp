@@ -12,6 +12,7 @@
 #include "export/SkyViews.h"
 #include "job/SkyboxJob.h"
 #include "platform/FileSystem.h"
+#include "platform/ReplacementFile.h"
 
 #include <algorithm>
 #include <cctype>
@@ -21,6 +22,7 @@
 #include <filesystem>
 #include <optional>
 #include <ostream>
+#include <sstream>
 #include <stdexcept>
 
 namespace vantorix::cube {
@@ -117,7 +119,8 @@ void CheckOutput(const std::string& option, const std::string& path, const FaceS
     const std::string named = option + " \"" + path + "\"";
     if (const auto output = IdentityOf(path)) {
         for (std::size_t face = 0; face < set.Files.size(); ++face) {
-            if (IdentityOf(set.Files[face]) == output) {
+            const auto input = IdentityOf(set.Files[face]);
+            if (input && SameFile(*input, *output)) {
                 throw ExportError(named + " is the " + std::string(SkyboxFaces[face].Caption) +
                                   " face this export reads (\"" + set.Files[face] + "\"): name another file.");
             }
@@ -144,6 +147,35 @@ void MakeFolderFor(const std::string& path) {
     std::error_code ignored;  // a folder that cannot be made shows in the write's own error
     if (!folder.empty()) std::filesystem::create_directories(folder, ignored);
 }
+
+// Where an output lands, for telling whether two options name one file
+// through a link, a mount or (on Windows) another case or a short name: the
+// file's identity where it exists, else its folder's and its name.
+struct Place {
+    std::optional<FileIdentity> File, Folder;
+    std::string Name;  // with Folder; case-folded where the system folds it
+    std::string Spelled;  // the absolute path, where neither is known yet
+
+    explicit Place(const std::string& path) {
+        const std::filesystem::path absolute = std::filesystem::absolute(FsPath(path)).lexically_normal();
+        File = IdentityOf(path);
+        Folder = IdentityOf(Utf8Path(absolute.parent_path()));
+        Name = Utf8Path(absolute.filename());
+#ifdef _WIN32
+        std::transform(Name.begin(), Name.end(), Name.begin(), [](char c) {
+            return static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        });
+#endif
+        Spelled = Utf8Path(absolute);
+    }
+
+    bool operator==(const Place& other) const {
+        if (File && other.File) return SameFile(*File, *other.File);
+        if (File || other.File) return false;
+        if (Folder && other.Folder) return SameFile(*Folder, *other.Folder) && Name == other.Name;
+        return Spelled == other.Spelled;
+    }
+};
 
 }  // namespace
 
@@ -269,9 +301,9 @@ std::optional<ExportOptions> ParseExportArguments(const std::vector<std::string>
                                         "\": end the name in .png, .jpg, .tga or .bmp, or give it no extension (PNG).");
         }
     }
-    std::vector<std::pair<std::string, std::string>> seen;  // where each output goes, and which option said so
+    std::vector<std::pair<Place, std::string>> seen;  // where each output goes, and which option said so
     for (const auto& [option, path] : OutputFiles(options)) {
-        const std::string place = Utf8Path(std::filesystem::absolute(FsPath(path)).lexically_normal());
+        const Place place(path);
         for (const auto& [otherPlace, otherOption] : seen) {
             if (otherPlace == place) {
                 throw std::invalid_argument(otherOption + " and " + option + " both write \"" + path + "\".");
@@ -294,45 +326,9 @@ std::vector<std::string> CubeMapFaceFiles(const std::string& prefix) {
     return files;
 }
 
-void RunExport(const ExportOptions& options, std::ostream& report, std::ostream* progress) {
-    FaceSet set;
-    if (options.FaceFiles.empty()) {
-        set = FindFaceSet(options.Prefix, Utf8Path(std::filesystem::current_path()));
-    } else {
-        set.Description = "the six files given";
-        std::copy(options.FaceFiles.begin(), options.FaceFiles.end(), set.Files.begin());
-    }
-    std::vector<GuardedFiles::File> inputs;
-    for (std::size_t face = 0; face < set.Files.size(); ++face) {
-        if (const auto identity = IdentityOf(set.Files[face])) {
-            inputs.push_back({*identity, "the " + std::string(SkyboxFaces[face].Caption) + " face this export reads"});
-        }
-    }
-    for (const auto& [option, path] : OutputFiles(options)) CheckOutput(option, path, set);
-    report << "Faces: " << set.Description << ", from \"" << set.Files[0] << "\" on" << std::endl;
-    const CubeFaces run(LoadFaces(set));
-    const GuardedFiles guard(std::move(inputs));  // in case a name comes to lead to a face while the work runs
-    // The sky turned before anything is made of it.
-    const double yaw = std::fmod(options.Yaw, 360.0);
-    std::optional<CubeFaces> turned;
-    if (yaw != 0) turned.emplace(TurnedSky(run, yaw));
-    const CubeFaces& faces = turned ? *turned : run;
-    if (yaw != 0) report << "Turned the sky by " << yaw << " degrees: heading " << yaw << " lies where north did" << std::endl;
+namespace {
 
-    if (!options.Equirect.empty()) {
-        const int width = options.EquirectWidth > 0 ? options.EquirectWidth : 4 * faces.Size();
-        Progress shown;
-        if (progress != nullptr) {
-            shown = [progress](double done) {
-                *progress << "\rPanorama: " << static_cast<int>(done * 100) << " %" << std::flush;
-            };
-        }
-        MakeFolderFor(options.Equirect);
-        WriteEquirectangularPanorama(faces, width, options.Equirect, options.Threads, shown);
-        if (progress != nullptr) *progress << std::endl;
-        report << "Wrote \"" << options.Equirect << "\", " << width << " x " << width / 2 << std::endl;
-    }
-    if (!HasCubeOutput(options)) return;
+void WriteCubeOutputs(const ExportOptions& options, const FaceSet& set, const CubeFaces& faces, std::ostream& report) {
     const int size = options.Size > 0 ? options.Size : faces.Size();
     const CubeMap map = MakeCubeMap(faces, size);
     if (!options.Dds.empty()) {
@@ -382,25 +378,86 @@ void RunExport(const ExportOptions& options, std::ostream& report, std::ostream*
     }
 }
 
+}  // namespace
+
+void RunExport(const ExportOptions& options, std::ostream& finalReport, std::ostream* progress) {
+    FaceSet set;
+    if (options.FaceFiles.empty()) {
+        set = FindFaceSet(options.Prefix, Utf8Path(std::filesystem::current_path()));
+    } else {
+        set.Description = "the six files given";
+        std::copy(options.FaceFiles.begin(), options.FaceFiles.end(), set.Files.begin());
+    }
+    std::vector<GuardedFiles::File> inputs;
+    for (std::size_t face = 0; face < set.Files.size(); ++face) {
+        if (const auto identity = IdentityOf(set.Files[face])) {
+            inputs.push_back({*identity, "the " + std::string(SkyboxFaces[face].Caption) + " face this export reads"});
+        }
+    }
+    for (const auto& [option, path] : OutputFiles(options)) CheckOutput(option, path, set);
+    finalReport << "Faces: " << set.Description << ", from \"" << set.Files[0] << "\" on" << std::endl;
+    const CubeFaces run(LoadFaces(set));
+    // All or nothing: every output waits beside its name until all are written.
+    ReplacementGroup outputs;
+    std::ostringstream report;
+    const GuardedFiles guard(std::move(inputs));  // in case a name comes to lead to a face while the work runs
+    // The sky turned before anything is made of it.
+    const double yaw = std::fmod(options.Yaw, 360.0);
+    std::optional<CubeFaces> turned;
+    if (yaw != 0) turned.emplace(TurnedSky(run, yaw));
+    const CubeFaces& faces = turned ? *turned : run;
+    if (yaw != 0) report << "Turned the sky by " << yaw << " degrees: heading " << yaw << " lies where north did" << std::endl;
+
+    if (!options.Equirect.empty()) {
+        const int width = options.EquirectWidth > 0 ? options.EquirectWidth : 4 * faces.Size();
+        Progress shown;
+        if (progress != nullptr) {
+            shown = [progress](double done) {
+                *progress << "\rPanorama: " << static_cast<int>(done * 100) << " %" << std::flush;
+            };
+        }
+        MakeFolderFor(options.Equirect);
+        WriteEquirectangularPanorama(faces, width, options.Equirect, options.Threads, shown);
+        if (progress != nullptr) *progress << std::endl;
+        report << "Wrote \"" << options.Equirect << "\", " << width << " x " << width / 2 << std::endl;
+    }
+    if (HasCubeOutput(options)) WriteCubeOutputs(options, set, faces, report);
+    outputs.Commit();
+    finalReport << report.str() << std::flush;
+}
+
 int ExportMain(const std::vector<std::string>& arguments, std::ostream& output, std::ostream& errors,
                bool showProgress) {
     if (arguments.empty()) {
         errors << ExportUsage;
         return 2;
     }
-    std::optional<ExportOptions> options;
     try {
-        options = ParseExportArguments(arguments);
-    } catch (const std::invalid_argument& error) {
-        errors << "vantorix-export: " << error.what() << "\nTry 'vantorix-export --help'.\n";
-        return 2;
-    }
-    if (!options) {
-        output << ExportUsage;
-        return 0;
-    }
-    try {
+        std::optional<ExportOptions> options;
+        try {
+            options = ParseExportArguments(arguments);
+        } catch (const std::invalid_argument& error) {
+            errors << "vantorix-export: " << error.what() << "\nTry 'vantorix-export --help'.\n";
+            return 2;
+        }
+        if (!options) {
+            output << ExportUsage;
+            return 0;
+        }
         RunExport(*options, output, showProgress ? &errors : nullptr);
+    } catch (const std::bad_alloc&) {
+        errors << "vantorix-export: there is not enough memory for this export; nothing was written.\n";
+        return 1;
+    } catch (const std::filesystem::filesystem_error& error) {
+        // Most often a relative name, from a folder that has been removed.
+        std::error_code ignored;
+        const bool here = !std::filesystem::current_path(ignored).empty();
+        errors << "vantorix-export: "
+               << (here ? "\"" + Utf8Path(error.path1()) + "\": " + error.code().message()
+                        : "the current folder cannot be read (it may have been removed), so names relative to it "
+                          "lead nowhere: " + error.code().message())
+               << "; nothing was written.\n";
+        return 1;
     } catch (const std::exception& error) {
         errors << "vantorix-export: " << error.what() << "\n";
         return 1;

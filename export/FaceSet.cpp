@@ -233,6 +233,9 @@ std::array<RgbImage, 6> LoadFaces(const FaceSet& set) {
     std::array<RgbImage, 6> faces;
     for (std::size_t face = 0; face < 6; ++face) {
         const std::string& path = set.Files[face];
+        if (const std::string what = WhatIsNoFile(path); !what.empty()) {
+            throw ExportError("Cannot load \"" + path + "\": it is " + what + ", not a picture file.");
+        }
         if (!IsFile(path)) throw ExportError("Cannot load \"" + path + "\": there is no such file.");
         faces[face] = LoadPictureAsRgb(path);
         if (faces[face].Width != faces[face].Height) {

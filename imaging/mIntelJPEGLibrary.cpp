@@ -77,6 +77,9 @@ bool WriteJPEG(cDIBSection& cDib, const std::string& sFile, std::int32_t lQualit
         return Failed(std::strerror(cause));
     }
     tJ.JPGFile = file->WritePath().c_str();
+    tJ.JPGOutput = [&file](const unsigned char* bytes, std::size_t size) {
+        file->Write({reinterpret_cast<const char*>(bytes), size});
+    };
     tJ.JPGWidth = cDib.Width();
     tJ.JPGHeight = cDib.Height();
     tJ.jquality = lQuality;

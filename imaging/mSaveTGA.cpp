@@ -37,6 +37,21 @@ std::array<char, 18> CheckedHeader(const std::string& FileName, std::int32_t Wid
     return header;
 }
 
+// Throws what made a write fail: a render cut short, if it was (a write from
+// a view cut short fails for want of its pages), else the write's own error;
+// either way saying so when an old file written in place may be damaged.
+[[noreturn]] void FailedWrite(const ReplacementFile& file, const FileMapping* view, const FileError& error) {
+    const std::string damage = file.DamageNote();
+    try {
+        if (view != nullptr) view->CheckWhole();
+    } catch (const FileError& cutShort) {
+        if (damage.empty()) throw;
+        throw FileError("read", cutShort.Path(), "it was cut short while it was being read. " + damage);
+    }
+    // The write's own error says so itself when the old file may be damaged.
+    throw error;
+}
+
 }  // namespace
 
 void SaveTGA(const std::string& FileName, const PixelBlock& Pixels, std::int32_t Width, std::int32_t Height) {
@@ -56,6 +71,7 @@ void SaveTGA(const std::string& FileName, const PixelBlock& Pixels, std::int32_t
                           static_cast<std::size_t>(rowBytes) * static_cast<std::size_t>(whole ? Height : 1));
     }
     ReplacementFile file(FileName, InPlaceWriting::ForAPlainFile);
+    file.Reserve(18 + static_cast<long long>(rowBytes) * Height);
     file.Write(rows);
     file.Commit();
 }
@@ -70,8 +86,11 @@ void SaveBitmapAsTGA(const std::string& FileName, const cDIBSection& Bitmap) {
     const std::shared_ptr<const FileMapping> view = Bitmap.File();
 
     ReplacementFile file(FileName, InPlaceWriting::ForAPlainFile);
-    file.Write({header.data(), header.size()});
+    file.Reserve(static_cast<long long>(header.size() + rowBytes * static_cast<std::size_t>(height)));
+    // An old file written where it stands is touched only for a render that is whole now.
+    if (view != nullptr && file.WritesInPlace()) view->CheckWhole();
     try {
+        file.Write({header.data(), header.size()});
         if (view != nullptr && stride == rowBytes) {
             // The rows lie in the file as the TGA holds them: the kernel copies them file to file.
             const auto offset = static_cast<std::size_t>(Bitmap.DIBSectionBitsPtr() - view->Data());
@@ -85,11 +104,10 @@ void SaveBitmapAsTGA(const std::string& FileName, const cDIBSection& Bitmap) {
             }
             file.Write(rows);
         }
-    } catch (const FileError&) {
-        if (view != nullptr) view->CheckWhole();  // a write from a view cut short fails for want of its pages
-        throw;
+        if (view != nullptr) view->CheckWhole();
+    } catch (const FileError& error) {
+        FailedWrite(file, view.get(), error);
     }
-    if (view != nullptr) view->CheckWhole();
     file.Commit();
 }
 

@@ -29,8 +29,11 @@ std::string RandomPart() {
 
 // Where the system cannot rename across file systems: the bytes are copied
 // beside the target with what a rename keeps, flushed, renamed into place.
-void CopyAcrossFileSystems(const std::string& from, const std::string& to) {
+// Returns the identity of the file copied.
+FileIdentity CopyAcrossFileSystems(const std::string& from, const std::string& to) {
     const InputFile source(from);
+    const auto copied = IdentityOfOpenFile(source.Handle());
+    if (!copied) throw FileError("read", from, errno);
     ReplacementFile target(to);
     target.KeepAttributesOf(from);  // before the read can touch its access time
     std::vector<std::uint8_t> buffer(std::size_t{1} << 20);
@@ -41,9 +44,20 @@ void CopyAcrossFileSystems(const std::string& from, const std::string& to) {
         offset += static_cast<long long>(got);
     }
     target.Commit();
+    return *copied;
 }
 
 }  // namespace
+
+bool SameFile(const FileIdentity& a, const FileIdentity& b) {
+    if (a.Inode != b.Inode || a.InodeHigh != b.InodeHigh) return false;
+    return a.Device == b.Device || (a.Size == b.Size && a.Modified == b.Modified);
+}
+
+bool Unchanged(const FileIdentity& was, const FileIdentity& is) {
+    return was.Device == is.Device && was.Inode == is.Inode && was.InodeHigh == is.InodeHigh &&
+           was.Size == is.Size && was.Modified == is.Modified;
+}
 
 std::string FolderOf(const std::string& path) {
     const auto last = std::find_if(path.rbegin(), path.rend(), IsPathSeparator);
@@ -95,7 +109,7 @@ std::optional<std::string> GuardedAs(const FileIdentity& identity) {
     const std::lock_guard lock(guardsLock);
     for (const auto* files : guards) {
         for (const GuardedFiles::File& file : *files) {
-            if (file.Identity == identity) return file.What;
+            if (SameFile(file.Identity, identity)) return file.What;
         }
     }
     return std::nullopt;
@@ -107,14 +121,15 @@ void RefuseReplacingGuarded(const std::string& path) {
     if (const auto what = GuardedAs(*identity)) throw FileError("replace", path, "it is " + *what);
 }
 
-void MoveFile(const std::string& from, const std::string& to) {
+bool MoveFile(const std::string& from, const std::string& to) {
     RefuseReplacingReadOnly(to);
     RefuseReplacingGuarded(to);
     const int error = RenameReplacing(from, to);
-    if (error == 0) return;
+    if (error == 0) return true;
     if (error != EXDEV) throw FileError("move \"" + from + "\" to", to, error);
-    CopyAcrossFileSystems(from, to);
-    DeleteFile(from);
+    // Another program may put a new file under the old name while the copy
+    // runs, or the copy may have landed on the source itself (a mirror).
+    return DeleteFileIfUnchanged(from, CopyAcrossFileSystems(from, to));
 }
 
 }  // namespace vantorix

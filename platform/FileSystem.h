@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -46,15 +47,39 @@ inline std::string Utf8Path(const std::filesystem::path& path) {
 // True when anything at all stands at the path: a folder, a file, a link.
 bool EntryExists(const std::string& path);
 
-// What the file system knows an entry by, whatever the path's spelling.
+// What the file system knows an entry by, whatever the path's spelling, and
+// its size and last write when it was looked at.
 struct FileIdentity {
     unsigned long long Device = 0;
     unsigned long long Inode = 0;
-    bool operator==(const FileIdentity&) const = default;
+    unsigned long long InodeHigh = 0;  // Windows' 128-bit file ids (ReFS)
+    long long Size = 0;
+    long long Modified = 0;  // nanoseconds (Windows: 100 ns)
 };
+
+// Whether two identities may be one file: the same device and inode, or the
+// same inode, size and last write on another device, which is how a mirror of
+// a folder (FUSE, a share of a local folder) shows a file. A false "same"
+// refuses a write; a false "other" could destroy a file.
+bool SameFile(const FileIdentity& a, const FileIdentity& b);
+
+// Whether two identities are one file unchanged since both were taken: the
+// same device, inode, size and last write.
+bool Unchanged(const FileIdentity& was, const FileIdentity& is);
 
 // The identity of what the path leads to (links followed); none when nothing does.
 std::optional<FileIdentity> IdentityOf(const std::string& path);
+
+// The identity of the entry the path names itself (a link is not followed).
+std::optional<FileIdentity> EntryIdentityOf(const std::string& path);
+
+// The identity of a file held open: a descriptor, or a Windows handle.
+std::optional<FileIdentity> IdentityOfOpenFile(std::intptr_t handle);
+
+// What stands at the path when it is something other than a file (links
+// followed): "a folder", "a named pipe", "a device", "a socket"; empty when
+// it is a file or nothing stands there.
+std::string WhatIsNoFile(const std::string& path);
 
 // Makes one folder; false when the system refuses.
 bool MakeFolder(const std::string& path);
@@ -104,28 +129,32 @@ std::optional<std::string> GuardedAs(const FileIdentity& identity);
 void RefuseReplacingGuarded(const std::string& path);
 
 // Renames a finished file over the final path and puts the folder entry on
-// disk; throws FileError naming the final path.
-void MoveIntoPlace(const std::string& from, const std::string& to);
+// disk; throws FileError naming the final path. The name `from` must still
+// lead to the file written (`written`: its device and inode), not to what
+// another process may have put in its place.
+void MoveIntoPlace(const std::string& from, const std::string& to, const FileIdentity& written);
 
 // Gives a file a new name, replacing a file of that name. Within one file
 // system that is a rename; across file systems the bytes, the permission bits
 // and the access and write times are copied beside the target, flushed and
-// renamed into place, and only then is the source removed. A read-only or
-// guarded file at the new name is not replaced, nor is a file in a folder
-// that takes no new files written where it stands. Throws FileError naming the file the
-// system refused.
-void MoveFile(const std::string& from, const std::string& to);
+// renamed into place, and only then is the source removed, if its name still
+// leads to the file copied: false when it did not and the source was kept.
+// A read-only or guarded file at the new name is not replaced, nor is a file
+// in a folder that takes no new files written where it stands. Throws
+// FileError naming the file the system refused.
+bool MoveFile(const std::string& from, const std::string& to);
 
 // Removes a file; throws FileError when the system refuses.
 void DeleteFile(const std::string& path);
+
+// Removes the file at the path only while the path still leads to the file
+// `was` describes, unchanged: false, and nothing removed, when it does not.
+// Throws FileError when the system refuses.
+bool DeleteFileIfUnchanged(const std::string& path, const FileIdentity& was);
 
 // Gives a file a new name, replacing what stands there, within one file
 // system: 0, or the system's reason (an errno value; EXDEV across file
 // systems). The folder entry is on disk when it returns 0.
 int RenameReplacing(const std::string& from, const std::string& to);
-
-// Creates or empties the file and writes the bytes, flushed to disk: 0, or
-// the system's reason (an errno value).
-int WriteWholeFile(const std::string& path, const void* bytes, std::size_t size);
 
 }  // namespace vantorix

@@ -22,6 +22,8 @@ public:
     InputFile& operator=(const InputFile&) = delete;
 
     long long Size() const noexcept { return size_; }
+    // The open file: a descriptor, or a Windows handle.
+    std::intptr_t Handle() const noexcept { return handle_; }
 
     // Reads up to `count` bytes at `offset`; fewer only where the file ends.
     // Throws FileError naming the file when the system refuses.

@@ -1,6 +1,6 @@
 #include "platform/JpegLibrary.h"
 
-#include "platform/FileSystem.h"
+#include "platform/FileError.h"
 #include "platform/JpegBinding.h"
 
 #include <algorithm>
@@ -61,7 +61,9 @@ int ijlWrite(JPEG_CORE_PROPERTIES* jcprops, int iotype) {
     if (writeObserver) writeObserver(p);
     const long long pitch = CheckedPitch(p);
     if (pitch < 0) return Fail(IJL_INVALID_PROPERTIES, "there is no picture to encode as described");
-    if (p.JPGFile == nullptr || *p.JPGFile == '\0') return Fail(IJL_INVALID_FILENAME, "no file name was given");
+    if (p.JPGFile == nullptr || *p.JPGFile == '\0' || !p.JPGOutput) {
+        return Fail(IJL_INVALID_FILENAME, "no file was given to write");
+    }
 
     const Binding& library = BoundLibrary();  // bound by ijlInit
     unsigned char* encoded = nullptr;
@@ -75,7 +77,11 @@ int ijlWrite(JPEG_CORE_PROPERTIES* jcprops, int iotype) {
         return Fail(IJL_ENCODER_ERROR, std::string("the encoder failed: ") + library.GetErrorStr2(p.encoder));
     }
 
-    if (const int error = WriteWholeFile(p.JPGFile, encoded, encodedSize)) return Fail(IJL_FILE_ERROR, std::strerror(error));
+    try {
+        p.JPGOutput(encoded, encodedSize);
+    } catch (const FileError& error) {
+        return Fail(IJL_FILE_ERROR, error.ErrorNumber() != 0 ? std::strerror(error.ErrorNumber()) : error.what());
+    }
     return IJL_OK;
 }
 

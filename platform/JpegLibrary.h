@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -38,7 +39,10 @@ struct JPEG_CORE_PROPERTIES {
     IJL_COLOR DIBColor;
 
     // The file: its name, ended by a zero byte, and the picture's size in it.
+    // The bytes go to JPGOutput, the file its caller holds open: a name can be
+    // made to lead elsewhere between its creation and the write.
     const char* JPGFile;
+    std::function<void(const unsigned char* bytes, std::size_t size)> JPGOutput;
     std::int32_t JPGWidth;
     std::int32_t JPGHeight;
     std::int32_t JPGChannels;
@@ -55,7 +59,8 @@ struct JPEG_CORE_PROPERTIES {
 // a library or entry point that cannot be found throws std::runtime_error.
 int ijlInit(JPEG_CORE_PROPERTIES* jcprops);
 
-// Encodes the whole bitmap into a complete file at JPGFile, flushed to disk.
+// Encodes the whole bitmap and hands the complete file's bytes to JPGOutput;
+// a FileError it throws fails the write as IJL_FILE_ERROR.
 // The pixels are read where they lie. Quality 0 gives the encoder's lowest.
 int ijlWrite(JPEG_CORE_PROPERTIES* jcprops, int iotype);
 

@@ -30,29 +30,49 @@ std::mutex slotsLock;  // taking and giving back slots, outside the handler
 struct sigaction previousHandler {};
 std::uintptr_t pageSize = 4096;  // the system's, read before the handler is installed
 
+// Where a bus error goes that is not ours: the handler before ours, or the
+// system's own action (which ends the program, as it would have).
+void PassOn(int signal, siginfo_t* info, void* context) {
+    if ((previousHandler.sa_flags & SA_SIGINFO) != 0 && previousHandler.sa_sigaction != nullptr) {
+        previousHandler.sa_sigaction(signal, info, context);
+    } else if (previousHandler.sa_handler == SIG_IGN) {
+        return;
+    } else if (previousHandler.sa_handler != SIG_DFL && previousHandler.sa_handler != nullptr) {
+        previousHandler.sa_handler(signal);
+    } else if (info->si_code <= 0) {
+        // Sent, not a fault: it would not come again, so it is sent again to the system's action.
+        ::signal(SIGBUS, SIG_DFL);
+        ::raise(SIGBUS);
+    } else {
+        ::signal(SIGBUS, SIG_DFL);  // the fault comes again, and ends the program as it would have
+    }
+}
+
 // A page of a view that the file no longer has: put zeros in its place and
 // in the rest of the view, so that the read that faulted goes on, and mark
-// the view cut short. A fault anywhere else goes where it went before.
+// the view cut short. A fault anywhere else, and a bus error another program
+// sent, go where they went before; the handler stays for the next view.
 void OnBusError(int signal, siginfo_t* info, void* context) {
+    const int savedErrno = errno;
     const auto address = reinterpret_cast<std::uintptr_t>(info->si_addr);
     for (Slot& slot : slots) {
         const std::uintptr_t start = slot.Start.load();
         const std::size_t length = slot.Length.load();
-        if (start == 0 || address < start || address >= start + length) continue;
+        if (info->si_code <= 0 || start == 0 || address < start || address >= start + length) continue;
         const std::uintptr_t page = address & ~(pageSize - 1);
-        ::mmap(reinterpret_cast<void*>(page), start + length - page, PROT_READ, MAP_PRIVATE | MAP_ANONYMOUS | MAP_FIXED,
-               -1, 0);
-        slot.CutShort.store(true);
+        if (::mmap(reinterpret_cast<void*>(page), start + length - page, PROT_READ,
+                   MAP_PRIVATE | MAP_ANONYMOUS | MAP_FIXED, -1, 0) == MAP_FAILED) {
+            // No zeros to be had (the process's maps are used up): the fault
+            // would repeat for ever, so it ends the program as it would have.
+            ::sigaction(SIGBUS, &previousHandler, nullptr);
+        } else {
+            slot.CutShort.store(true);
+        }
+        errno = savedErrno;
         return;
     }
-    if ((previousHandler.sa_flags & SA_SIGINFO) != 0 && previousHandler.sa_sigaction != nullptr) {
-        previousHandler.sa_sigaction(signal, info, context);
-    } else if (previousHandler.sa_handler != SIG_DFL && previousHandler.sa_handler != SIG_IGN &&
-               previousHandler.sa_handler != nullptr) {
-        previousHandler.sa_handler(signal);
-    } else {
-        ::signal(SIGBUS, SIG_DFL);  // the fault comes again, and ends the program as it would have
-    }
+    PassOn(signal, info, context);
+    errno = savedErrno;
 }
 
 void InstallHandlerOnce() {

@@ -29,10 +29,40 @@ bool EntryExists(const std::string& path) {
     return ::lstat(path.c_str(), &info) == 0;
 }
 
+namespace {
+
+FileIdentity IdentityFrom(const struct stat& status) {
+    return {status.st_dev, status.st_ino, 0, status.st_size,
+            status.st_mtim.tv_sec * 1'000'000'000LL + status.st_mtim.tv_nsec};
+}
+
+}  // namespace
+
 std::optional<FileIdentity> IdentityOf(const std::string& path) {
     struct stat status {};
     if (::stat(path.c_str(), &status) != 0) return std::nullopt;
-    return FileIdentity{status.st_dev, status.st_ino};
+    return IdentityFrom(status);
+}
+
+std::optional<FileIdentity> EntryIdentityOf(const std::string& path) {
+    struct stat status {};
+    if (::lstat(path.c_str(), &status) != 0) return std::nullopt;
+    return IdentityFrom(status);
+}
+
+std::optional<FileIdentity> IdentityOfOpenFile(std::intptr_t handle) {
+    struct stat status {};
+    if (::fstat(static_cast<int>(handle), &status) != 0) return std::nullopt;
+    return IdentityFrom(status);
+}
+
+std::string WhatIsNoFile(const std::string& path) {
+    struct stat status {};
+    if (::stat(path.c_str(), &status) != 0 || S_ISREG(status.st_mode)) return "";
+    if (S_ISDIR(status.st_mode)) return "a folder";
+    if (S_ISFIFO(status.st_mode)) return "a named pipe";
+    if (S_ISSOCK(status.st_mode)) return "a socket";
+    return "a device";
 }
 
 bool MakeFolder(const std::string& path) {
@@ -56,7 +86,13 @@ void RefuseReplacingReadOnly(const std::string& path) {
     if ((status.st_mode & S_IWUSR) == 0) throw FileError("replace", path, "the file is read-only");
 }
 
-void MoveIntoPlace(const std::string& from, const std::string& to) {
+void MoveIntoPlace(const std::string& from, const std::string& to, const FileIdentity& written) {
+    const auto entry = EntryIdentityOf(from);
+    if (!entry || entry->Device != written.Device || entry->Inode != written.Inode) {
+        throw FileError("replace", to,
+                        "its new version was written as \"" + from +
+                            "\", and another program put something else under that name meanwhile");
+    }
     if (std::rename(from.c_str(), to.c_str()) != 0) throw FileError("replace", to, errno);
     SyncFolder(FolderOf(to));
 }
@@ -71,23 +107,12 @@ void DeleteFile(const std::string& path) {
     if (::unlink(path.c_str()) != 0) throw FileError("delete", path, errno);
 }
 
-int WriteWholeFile(const std::string& path, const void* bytes, std::size_t size) {
-    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
-    if (fd < 0) return errno;
-    const auto* at = static_cast<const char*>(bytes);
-    int error = 0;
-    while (size > 0 && error == 0) {
-        const ssize_t written = ::write(fd, at, size);
-        if (written < 0) {
-            if (errno != EINTR) error = errno;
-            continue;
-        }
-        at += written;
-        size -= static_cast<std::size_t>(written);
-    }
-    if (error == 0 && ::fsync(fd) != 0) error = errno;
-    if (::close(fd) != 0 && error == 0) error = errno;
-    return error;
+bool DeleteFileIfUnchanged(const std::string& path, const FileIdentity& was) {
+    // The name itself, not where a link put there would lead.
+    const auto entry = EntryIdentityOf(path);
+    if (!entry || !Unchanged(was, *entry)) return false;
+    DeleteFile(path);
+    return true;
 }
 
 }  // namespace vantorix

@@ -5,6 +5,7 @@
 #include "platform/FileSystem.h"
 
 #include <fcntl.h>
+#include <linux/falloc.h>
 #include <limits.h>
 #include <sys/uio.h>
 #include <sys/stat.h>
@@ -34,7 +35,7 @@ int OpenInPlace(const std::string& path) {
     if (fd < 0) return -1;
     struct stat status {};
     if (::fstat(fd, &status) == 0 && S_ISREG(status.st_mode) && status.st_nlink == 1 &&
-        (status.st_mode & S_IWUSR) != 0 && !GuardedAs({status.st_dev, status.st_ino})) {
+        (status.st_mode & S_IWUSR) != 0 && !GuardedAs(*IdentityOfOpenFile(fd))) {
         return fd;
     }
     ::close(fd);
@@ -48,11 +49,12 @@ ReplacementFile::ReplacementFile(std::string path, InPlaceWriting inPlace) : pat
     RefuseReplacingGuarded(path_);
     for (int attempt = 0; handle_ < 0; ++attempt) {
         writePath_ = TemporaryPathBeside(path_);
-        handle_ = ::open(writePath_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        handle_ = ::open(writePath_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0666);
         if (handle_ >= 0) break;
         const int error = errno;
         if (error == EEXIST && attempt < 100) continue;
-        if ((error == EACCES || error == EPERM) && inPlace == InPlaceWriting::ForAPlainFile) {
+        // A group renames its files together at the end: none can be written in place.
+        if ((error == EACCES || error == EPERM) && inPlace == InPlaceWriting::ForAPlainFile && !InGroup()) {
             handle_ = OpenInPlace(path_);
             if (handle_ >= 0) {
                 writePath_ = path_;
@@ -61,6 +63,13 @@ ReplacementFile::ReplacementFile(std::string path, InPlaceWriting inPlace) : pat
         }
         throw FileError("write", path_, error);
     }
+    const auto identity = IdentityOfOpenFile(handle_);
+    if (!identity) {
+        const int error = errno;
+        Discard();
+        throw FileError("write", path_, error);
+    }
+    identity_ = *identity;
 }
 
 ReplacementFile::~ReplacementFile() {
@@ -139,6 +148,14 @@ void ReplacementFile::CopyFrom(const FileMapping& source, std::size_t offset, st
     }
 }
 
+void ReplacementFile::Reserve(long long size) {
+    // KEEP_SIZE: an old file written in place keeps its length until Commit.
+    if (size <= 0 || ::fallocate(Fd(handle_), FALLOC_FL_KEEP_SIZE, 0, size) == 0) return;
+    const int error = errno;
+    if (error == EOPNOTSUPP || error == ENOSYS || error == EINTR) return;
+    throw FileError("write", path_, error);
+}
+
 void ReplacementFile::StartFlush() noexcept {
     ::sync_file_range(Fd(handle_), 0, 0, SYNC_FILE_RANGE_WRITE);  // advice: Commit's fsync still decides
 }
@@ -150,6 +167,7 @@ void ReplacementFile::KeepAttributesOf(const std::string& source) {
 }
 
 void ReplacementFile::Commit() {
+    if (CommitObserver()) CommitObserver()(*this);
     // In place, the old file is cut only now, so that it never holds less than the new bytes.
     if (WritesInPlace() && ::ftruncate(Fd(handle_), written_) != 0) Fail(errno);
     if (kept_ && (::fchmod(Fd(handle_), kept_->Mode) != 0 || ::futimens(Fd(handle_), kept_->Times) != 0)) Fail(errno);
@@ -157,18 +175,14 @@ void ReplacementFile::Commit() {
     const int closed = ::close(Fd(handle_));
     handle_ = -1;
     if (closed != 0) Fail(errno);
-    if (!WritesInPlace()) {
-        // The folder may have changed while the file was written.
-        RefuseReplacingGuarded(path_);
-        MoveIntoPlace(writePath_, path_);
-    }
+    if (!WritesInPlace()) RenameIntoPlace();
     committed_ = true;
 }
 
 void ReplacementFile::Discard() noexcept {
     if (handle_ >= 0) ::close(Fd(handle_));
     handle_ = -1;
-    if (!WritesInPlace()) ::unlink(writePath_.c_str());
+    if (!WritesInPlace()) RemoveIfWritten(writePath_, identity_);
 }
 
 }  // namespace vantorix
