@@ -1,6 +1,7 @@
 #include "collect/FaceFileNames.h"
 #include "collect/FinishImages.h"
 #include "imaging/mPictureLoader.h"
+#include "platform/ReplacementFile.h"
 
 #include <gtest/gtest.h>
 
@@ -135,6 +136,26 @@ TEST(FinishImages, TgaFacesCarryTheRendersPixelsAndReplaceOlderFiles) {
     const std::vector<std::uint8_t> expected = RenderPixels(4, 3, 2);
     for (int row = 0; row < 3; ++row) {
         EXPECT_EQ(std::memcmp(pixels.Row(row), expected.data() + row * 12, 12), 0) << "row " << row;
+    }
+}
+
+// A second take renamed over a render while its face is written: the face
+// holds the first take, and the second stays under the render's name.
+TEST(FinishImages, ARenderReplacedWhileItsFaceIsWrittenIsKept) {
+    for (const int convert : {1, 2}) {
+        ProgramFolder program;
+        WriteRender(program.Render(1), 1, 8, 8);
+        WriteFileBytes(program.Path() + "/take2.bmp", "the second take");
+        ReplacementFile::ObserveCommitsForTesting([&](const ReplacementFile&) {
+            fs::rename(program.Path() + "/take2.bmp", program.Render(1));
+        });
+        const FinishReport report = FinishImages(JobFor(program, {North}, convert), program.Path());
+        ReplacementFile::ObserveCommitsForTesting({});
+
+        EXPECT_EQ(ReadFileBytes(program.Render(1)), "the second take") << convert;
+        ASSERT_EQ(report.KeptRenders.size(), 1u) << convert;
+        EXPECT_NE(CompletionMessage(report).find("North (\"" + program.Render(1) + "\")"), std::string::npos);
+        EXPECT_GT(fs::file_size(program.Output(convert == 1 ? "NewSky_North.tga" : "NewSky_North.jpg")), 100u);
     }
 }
 

@@ -10,7 +10,10 @@
 #include <QProcess>
 #include <QPushButton>
 
+#include <sys/stat.h>
+
 #include <chrono>
+#include <functional>
 #include <filesystem>
 #include <thread>
 
@@ -36,9 +39,6 @@ TEST(RenderWatch, ARenderCountsOnceItHoldsEveryPixelItsHeaderAsksFor) {
     ProgramFolder program;
     const std::string render = program.Render(1);
     EXPECT_FALSE(RenderIsComplete(render));
-    fs::create_directory(render);
-    EXPECT_FALSE(RenderIsComplete(render));
-    fs::remove(render);
     WriteRender(render, 1, 7, 5);  // 54 + 5 rows of 24 bytes
     const std::string whole = ReadFileBytes(render);
     ASSERT_EQ(whole.size(), 174u);
@@ -50,6 +50,32 @@ TEST(RenderWatch, ARenderCountsOnceItHoldsEveryPixelItsHeaderAsksFor) {
     EXPECT_TRUE(RenderIsComplete(render));
     WriteFileBytes(render, "not a picture at all");  // finishing will say so
     EXPECT_TRUE(RenderIsComplete(render));
+}
+
+// A render that is no file never becomes one: the wait ends, and finishing
+// names it and what it is, touching nothing.
+TEST(RenderWatch, ARenderThatIsNoFileEndsTheWaitAndFinishingNamesIt) {
+    const std::vector<std::pair<const char*, std::function<void(const std::string&)>>> cases = {
+        {"a folder", [](const std::string& path) { fs::create_directory(path); }},
+#ifndef _WIN32
+        {"a named pipe", [](const std::string& path) { ASSERT_EQ(::mkfifo(path.c_str(), 0644), 0); }},
+        {"a device", [](const std::string& path) { fs::create_symlink("/dev/null", path); }},
+#endif
+    };
+    for (const auto& [what, make] : cases) {
+        ProgramFolder program;
+        const std::string render = program.Render(1);
+        make(render);
+        EXPECT_TRUE(RenderIsComplete(render)) << what;
+        try {
+            FinishImages(JobFor(program, {0}, 2), program.Path());
+            ADD_FAILURE() << what << " was finished";
+        } catch (const FaceFinishError& error) {
+            const std::string said = error.what();
+            EXPECT_NE(said.find("\"" + render + "\" is " + what), std::string::npos) << said;
+        }
+        EXPECT_EQ(FolderListing(RenderFolder(program.Path())), "Vantorix_0001.bmp\n") << what;
+    }
 }
 
 // As a user, not root: a render the user may not read is there all the same,

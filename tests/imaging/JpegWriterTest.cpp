@@ -1,6 +1,7 @@
 #include "imaging/mIntelJPEGLibrary.h"
 #include "imaging/mPictureLoader.h"
 #include "platform/FileError.h"
+#include "platform/FileSystem.h"
 #include "platform/JpegLibrary.h"
 
 #include <gtest/gtest.h>
@@ -267,7 +268,27 @@ TEST(JpegWriter, NamesAMissingLibrary) {
     EXPECT_TRUE(WriteJPEG(bitmap, temp / "sky.jpg", 75));
 }
 
-#ifndef _WIN32
+#ifndef _WIN32  // Wine makes no symbolic links
+// Another user renames a link over the temporary file while the face is
+// encoded: the bytes still go into the file the writer made, nothing is
+// renamed into place, and the file the link leads to is untouched.
+TEST(JpegWriter, WritesIntoTheFileItMadeWhateverItsNameComesToLeadTo) {
+    TempFolder temp;
+    const std::string render = temp / "render.bmp";
+    WriteFileBytes(render, "the render");
+    const GuardedFiles guard({{*IdentityOf(render), "the render of the North face"}});
+    cDIBSection bitmap;
+    ASSERT_TRUE(bitmap.Create(64, 64));
+    ijl::ObserveWritesForTesting([&](const ijl::JPEG_CORE_PROPERTIES& p) {
+        std::filesystem::create_symlink(render, temp / "link");
+        std::filesystem::rename(temp / "link", p.JPGFile);
+    });
+    EXPECT_THROW(WriteJPEG(bitmap, temp / "sky.jpg", 90), FileError);
+    ijl::ObserveWritesForTesting({});
+    EXPECT_EQ(ReadFileBytes(render), "the render");
+    EXPECT_FALSE(std::filesystem::exists(std::filesystem::symlink_status(temp / "sky.jpg")));
+}
+
 // A disk that fills up halfway through the write.
 TEST(JpegWriter, FullDiskKeepsTheOldFileWhole) {
     TempFolder temp;

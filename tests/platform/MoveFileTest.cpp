@@ -1,5 +1,6 @@
 #include "platform/FileError.h"
 #include "platform/FileSystem.h"
+#include "platform/ReplacementFile.h"
 
 #include <gtest/gtest.h>
 
@@ -99,6 +100,26 @@ TEST(MoveFile, AcrossFileSystemsCopiesThenRemovesTheSource) {
     EXPECT_EQ(moved.st_atim.tv_nsec, times[0].tv_nsec);
     EXPECT_EQ(moved.st_mtim.tv_sec, times[1].tv_sec);
     EXPECT_EQ(moved.st_mtim.tv_nsec, times[1].tv_nsec);
+}
+
+// A second take renamed over the source while it is copied across file
+// systems: the copy is the first take, and the second stays.
+TEST(MoveFile, AcrossFileSystemsKeepsASourceReplacedDuringTheCopy) {
+    TempFolder temp;
+    std::string whyNot;
+    const std::string other = OtherFileSystemFolder(temp, whyNot);
+    if (other.empty()) GTEST_SKIP() << whyNot;
+    WriteFileBytes(other + "/render.bmp", "the first take");
+    WriteFileBytes(other + "/take2.bmp", "the second take");
+    ReplacementFile::ObserveCommitsForTesting(
+        [&](const ReplacementFile&) { std::filesystem::rename(other + "/take2.bmp", other + "/render.bmp"); });
+    const bool sourceRemoved = MoveFile(other + "/render.bmp", temp / "sky.bmp");
+    ReplacementFile::ObserveCommitsForTesting({});
+    const std::string source = ReadFileBytes(other + "/render.bmp");
+    std::filesystem::remove_all(other);
+    EXPECT_FALSE(sourceRemoved);
+    EXPECT_EQ(source, "the second take");
+    EXPECT_EQ(ReadFileBytes(temp / "sky.bmp"), "the first take");
 }
 
 // A move is a rename: across file systems too, a folder that takes no new
