@@ -14,6 +14,9 @@
 #include <filesystem>
 
 #include "tests/collect/CollectTestSupport.h"
+#ifndef _WIN32
+#include "tests/support/Mirror.h"
+#endif
 
 namespace vantorix {
 namespace {
@@ -158,6 +161,22 @@ TEST(FinishImages, ARenderReplacedWhileItsFaceIsWrittenIsKept) {
         EXPECT_GT(fs::file_size(program.Output(convert == 1 ? "NewSky_North.tga" : "NewSky_North.jpg")), 100u);
     }
 }
+
+#ifndef _WIN32
+// A mirror of the render folder shows the render under another device
+// number: an output through it is the render all the same.
+TEST(FinishImages, AnOutputThatIsARenderThroughAMirrorIsRefused) {
+    ProgramFolder program;
+    WriteRender(program.Render(1), 1);
+    const std::string render = ReadFileBytes(program.Render(1));
+    const testing::Mirror mirror(RenderFolder(program.Path()), program.Path() + "/mirror");
+    if (!mirror.WhyNot().empty()) GTEST_SKIP() << mirror.WhyNot();
+    SkyboxJob job = JobFor(program, {North}, 0, 0);
+    job.Output = program.Path() + "/mirror/Vantorix";  // Keep BMP, As-Is: Vantorix_0001.bmp, the render's own name
+    EXPECT_THROW(FinishImages(job, program.Path()), FaceFinishError);
+    EXPECT_TRUE(ReadFileBytes(program.Render(1)) == render);
+}
+#endif
 
 TEST(FinishImages, JpegFacesGoIntoFoldersMadeForThem) {
     ProgramFolder program;

@@ -25,6 +25,10 @@
 
 #include "tests/export/ExportTestSupport.h"
 #include "tests/support/TempFolder.h"
+#ifndef _WIN32
+#include "tests/support/Mirror.h"
+#include "tests/support/SmallDisk.h"
+#endif
 
 namespace vantorix::cube {
 namespace {
@@ -420,6 +424,8 @@ TEST(ExportCommand, EveryOutputIsCheckedBeforeAnyWorkAndAFailedCallWritesNothing
 #endif
         {{sky, "--dds", temp / "folder.dds"}, "is a folder"},
         {{sky, "--cross", temp / "locked.png"}, "read-only"},
+        {{sky, "--equirect", temp / "first.png", "--cross", temp / "locked.png"}, "read-only"},
+        {{sky, "--cross", sky + "_Down.bmp"}, "is the Down face"},
         {{sky + "_North.bmp", "--cross", temp / "x.png"}, "That is a face file; give the prefix of a set of faces "
                                                           "beside it:\n  \"" + sky + "\" (Compass names, .bmp)"},
         {{temp.Path(), "--cross", temp / "x.png"}, "That is a folder; give the prefix of a set of faces in it:\n  \"" +
@@ -439,6 +445,84 @@ TEST(ExportCommand, EveryOutputIsCheckedBeforeAnyWorkAndAFailedCallWritesNothing
     EXPECT_TRUE(ReadFileBytes(sky + "_North.bmp") == north);
     EXPECT_EQ(RunCommand({sky, "--cross", temp / "out/cross.png"}).status, 0) << "and a sound call still works";
 }
+
+// Two options naming one file however it is reached (a linked folder, a
+// second name), a mirror of a face's folder, and faces that are no files:
+// refused before anything is written.
+TEST(ExportCommand, OneFileIsRecognisedHoweverItIsReached) {
+    TempFolder temp;
+    WriteFaces(temp / "sky", Compass, ".bmp");
+    const std::string sky = temp / "sky";
+    fs::create_directory(temp / "d1");
+    WriteFileBytes(temp / "d1/old.png", "old");
+    fs::create_hard_link(temp / "d1/old.png", temp / "d1/second.png");
+#ifndef _WIN32
+    fs::create_directory_symlink(temp / "d1", temp / "d2");
+    ASSERT_EQ(::mkfifo((temp / "pipe.bmp").c_str(), 0644), 0);
+    const testing::Mirror mirror(temp.Path(), temp / "mirror");
+#endif
+    const struct {
+        std::vector<std::string> arguments;
+        int status;
+        std::string said;
+    } cases[] = {
+        {{sky, "--cross", temp / "d1/old.png", "--strip", temp / "d1/second.png"}, 2, "both write"},
+#ifndef _WIN32
+        {{sky, "--cross", temp / "d1/x.png", "--strip", temp / "d2/x.png"}, 2, "both write"},
+        {{"--faces", sky + "_North.bmp", sky + "_South.bmp", sky + "_East.bmp", sky + "_West.bmp", temp / "pipe.bmp",
+          sky + "_Down.bmp", "--cross", temp / "x.png"},
+         1, "\"" + temp / "pipe.bmp" + "\": it is a named pipe"},
+#endif
+    };
+    const std::string listing = FolderListing(temp / "d1");
+    for (const auto& c : cases) {
+        const CommandResult result = RunCommand(c.arguments);
+        EXPECT_EQ(result.status, c.status) << c.said;
+        EXPECT_NE(result.errors.find(c.said), std::string::npos) << result.errors;
+        EXPECT_EQ(FolderListing(temp / "d1"), listing) << c.said;
+    }
+#ifndef _WIN32
+    if (mirror.WhyNot().empty()) {
+        const std::string north = ReadFileBytes(sky + "_North.bmp");
+        EXPECT_EQ(RunCommand({sky, "--cross", temp / "mirror/sky_North.bmp"}).status, 1);
+        EXPECT_TRUE(ReadFileBytes(sky + "_North.bmp") == north);
+    }
+#endif
+}
+
+#ifndef _WIN32
+// A disk that fills up at the second output: the first is not replaced either.
+TEST(ExportCommand, ACallIsAllOrNothing) {
+    TempFolder temp;
+    WriteFaces(temp / "sky", Compass, ".bmp", 32);
+    const std::string disk = temp / "disk";
+    const testing::SmallDisk small(disk);
+    if (!small.WhyNot().empty()) GTEST_SKIP() << small.WhyNot();
+    WriteFileBytes(disk + "/filler", std::string(32 * 1024, 'f'));
+    WriteFileBytes(disk + "/pano.bmp", "old");  // the panorama, 25 KB, fits; the cross, 37 KB more, does not
+    const CommandResult result =
+        RunCommand({temp / "sky", "--equirect", disk + "/pano.bmp", "--cross", disk + "/cross.bmp"});
+    EXPECT_EQ(result.status, 1);
+    EXPECT_EQ(result.output.find("Wrote"), std::string::npos) << result.output;
+    EXPECT_EQ(ReadFileBytes(disk + "/pano.bmp"), "old");
+    EXPECT_EQ(FolderListing(disk), "filler\npano.bmp\n");
+}
+
+// Run from a folder that has been removed, a relative name gets one message.
+TEST(ExportCommand, ACurrentFolderThatIsGoneGetsOneMessage) {
+    TempFolder temp;
+    WriteFaces(temp / "sky", Compass, ".bmp");
+    const fs::path here = fs::current_path();
+    fs::create_directory(temp / "gone");
+    fs::current_path(temp / "gone");
+    fs::remove(temp / "gone");
+    const CommandResult result = RunCommand({temp / "sky", "--cross", "cross.png"});
+    fs::current_path(here);
+    EXPECT_EQ(result.status, 1);
+    EXPECT_NE(result.errors.find("current folder"), std::string::npos) << result.errors;
+    EXPECT_EQ(std::count(result.errors.begin(), result.errors.end(), '\n'), 1) << result.errors;
+}
+#endif
 
 }  // namespace
 }  // namespace vantorix::cube
