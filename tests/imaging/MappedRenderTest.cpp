@@ -13,12 +13,16 @@
 
 #include <unistd.h>
 
+#include <csignal>
+#include <cstdlib>
+
 #include <cstring>
 #include <functional>
 #include <thread>
 
 #include "tests/imaging/ImagingTestSupport.h"
 #include "tests/support/TempFolder.h"
+#include "tests/support/Unprivileged.h"
 
 namespace vantorix {
 namespace {
@@ -73,17 +77,20 @@ TEST(MappedRender, ARenderCutShortWhileMappedFailsWithItsName) {
         const char* what;
         int width;
         bool jpeg, duringTheWrite;
-    } cases[] = {{"TGA, rows copied by the kernel", 64, false, false},
-                 {"TGA, padded rows", 63, false, false},
-                 {"JPEG", 64, true, false},
-                 {"JPEG, while it is encoded", 256, true, true}};
+        long keep;  // bytes left of the render; below 0: that many fewer
+    } cases[] = {{"TGA, rows copied by the kernel", 64, false, false, 100},
+                 {"TGA, padded rows", 63, false, false, 100},
+                 {"TGA, padded rows, cut within the last page", 63, false, false, -10},
+                 {"JPEG", 64, true, false, 100},
+                 {"JPEG, while it is encoded", 256, true, true, 100}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
         TempFolder temp;
         const std::string render = temp / "render.bmp";
         WriteFileBytes(render, PlainBmp(c.width, c.width));
         ASSERT_EQ(LoadPictureFile(render), PictureStatus::Loaded);
-        const auto cutShort = [&] { std::thread([&] { ASSERT_EQ(::truncate(render.c_str(), 100), 0); }).join(); };
+        const long keep = c.keep > 0 ? c.keep : static_cast<long>(PlainBmp(c.width, c.width).size()) + c.keep;
+        const auto cutShort = [&] { std::thread([&] { ASSERT_EQ(::truncate(render.c_str(), keep), 0); }).join(); };
         if (c.duringTheWrite) {
             ijl::ObserveWritesForTesting([&](const ijl::JPEG_CORE_PROPERTIES&) { cutShort(); });
         } else {
@@ -103,6 +110,64 @@ TEST(MappedRender, ARenderCutShortWhileMappedFailsWithItsName) {
         ijl::ObserveWritesForTesting({});
         EXPECT_EQ(FolderListing(temp.Path()), "render.bmp\n");
     }
+    // A sound render mapped where one was cut short before finishes.
+    TempFolder temp;
+    WriteFileBytes(temp / "render.bmp", PlainBmp(63, 63));
+    ASSERT_EQ(LoadPictureFile(temp / "render.bmp"), PictureStatus::Loaded);
+    EXPECT_NO_THROW(SaveBitmapAsTGA(temp / "sky.tga", LoadedPicture()));
+    EXPECT_TRUE(WriteJPEG(LoadedPicture(), temp / "sky.jpg", 90));
+}
+
+// In a folder that takes no new files an old TGA is written where it
+// stands, and only from a render that is whole: one cut short leaves it
+// as it was.
+TEST(MappedRender, ARenderCutShortNeverTouchesAnOldFileWrittenInPlace) {
+    for (const int width : {64, 63}) {  // rows copied by the kernel, padded rows
+        TempFolder temp;
+        const std::string render = temp / "render.bmp";
+        WriteFileBytes(render, PlainBmp(width, width));
+        const std::string old(20000, 'o');
+        WriteFileBytes(temp / "sky.tga", old);
+        testing::GiveToChild(temp / "sky.tga", 0644);
+        testing::GiveToChild(temp.Path(), 0555);
+        ASSERT_EQ(LoadPictureFile(render), PictureStatus::Loaded);
+        ASSERT_EQ(::truncate(render.c_str(), 100), 0);
+        const std::string failures = testing::AsUnprivilegedUser([&] {
+            try {
+                SaveBitmapAsTGA(temp / "sky.tga", LoadedPicture());
+                return std::string("written from a render cut short");
+            } catch (const FileError& error) {
+                return error.Path() == render ? std::string() : std::string(error.what());
+            }
+        });
+        EXPECT_EQ(failures, "") << width;
+        EXPECT_TRUE(ReadFileBytes(temp / "sky.tga") == old) << width;
+        testing::GiveToChild(temp.Path(), 0755);
+    }
+}
+
+// A bus error another program sends is no fault in a view: it goes where
+// it went before (here, ignored), and the guard stays for the next render
+// cut short.
+TEST(MappedRenderDeathTest, ABusErrorSentFromOutsideLeavesTheGuardInPlace) {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_EXIT(
+        {
+            ::signal(SIGBUS, SIG_IGN);
+            TempFolder temp;
+            const std::string render = temp / "render.bmp";
+            WriteFileBytes(render, PlainBmp(256, 256));
+            if (LoadPictureFile(render) != PictureStatus::Loaded) std::_Exit(2);
+            ::raise(SIGBUS);
+            if (::truncate(render.c_str(), 100) != 0) std::_Exit(3);
+            try {
+                WriteJPEG(LoadedPicture(), temp / "sky.jpg", 90);
+            } catch (const FileError& error) {
+                std::_Exit(error.Path() == render ? 0 : 4);
+            }
+            std::_Exit(5);
+        },
+        ::testing::ExitedWithCode(0), "");
 }
 
 }  // namespace
