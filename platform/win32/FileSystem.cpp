@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstring>
 
 namespace vantorix {
 
@@ -30,17 +31,59 @@ bool EntryExists(const std::string& path) {
     return AttributesOf(path) != INVALID_FILE_ATTRIBUTES;
 }
 
-std::optional<FileIdentity> IdentityOf(const std::string& path) {
-    // Links followed; folders too (backup semantics opens them).
-    const HANDLE file = ::CreateFileW(win32::Wide(path).c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                      nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return std::nullopt;
+std::optional<FileIdentity> IdentityOfOpenFile(std::intptr_t handle) {
+    const HANDLE file = reinterpret_cast<HANDLE>(handle);
     BY_HANDLE_FILE_INFORMATION information{};
-    const BOOL known = ::GetFileInformationByHandle(file, &information);
+    if (!::GetFileInformationByHandle(file, &information)) return std::nullopt;
+    FileIdentity identity{information.dwVolumeSerialNumber,
+                          (static_cast<unsigned long long>(information.nFileIndexHigh) << 32) | information.nFileIndexLow,
+                          0,
+                          (static_cast<long long>(information.nFileSizeHigh) << 32) | information.nFileSizeLow,
+                          (static_cast<long long>(information.ftLastWriteTime.dwHighDateTime) << 32) |
+                              information.ftLastWriteTime.dwLowDateTime};
+    // ReFS numbers its files in 128 bits, of which the index above is only a
+    // part. Windows 8's record, declared here since the build targets 7 too.
+    struct {
+        ULONGLONG VolumeSerialNumber;
+        BYTE Identifier[16];
+    } id{};
+    constexpr auto FileIdInfoClass = static_cast<FILE_INFO_BY_HANDLE_CLASS>(18);  // FileIdInfo
+    if (::GetFileInformationByHandleEx(file, FileIdInfoClass, &id, sizeof id)) {
+        unsigned long long low = 0, high = 0;
+        std::memcpy(&low, id.Identifier, sizeof low);
+        std::memcpy(&high, id.Identifier + sizeof low, sizeof high);
+        identity.Device = id.VolumeSerialNumber;
+        identity.Inode = low;
+        identity.InodeHigh = high;
+    }
+    return identity;
+}
+
+namespace {
+
+std::optional<FileIdentity> IdentityOpening(const std::string& path, DWORD flags) {
+    // Folders too (backup semantics opens them).
+    const HANDLE file = ::CreateFileW(win32::Wide(path).c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                      nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | flags, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return std::nullopt;
+    const auto identity = IdentityOfOpenFile(reinterpret_cast<std::intptr_t>(file));
     ::CloseHandle(file);
-    if (!known) return std::nullopt;
-    return FileIdentity{information.dwVolumeSerialNumber,
-                        (static_cast<unsigned long long>(information.nFileIndexHigh) << 32) | information.nFileIndexLow};
+    return identity;
+}
+
+}  // namespace
+
+std::optional<FileIdentity> IdentityOf(const std::string& path) {
+    return IdentityOpening(path, 0);
+}
+
+std::optional<FileIdentity> EntryIdentityOf(const std::string& path) {
+    return IdentityOpening(path, FILE_FLAG_OPEN_REPARSE_POINT);
+}
+
+std::string WhatIsNoFile(const std::string& path) {
+    const DWORD attributes = AttributesOf(path);
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0 ? "a folder" : "";
 }
 
 bool MakeFolder(const std::string& path) {
@@ -64,16 +107,27 @@ void RefuseReplacingReadOnly(const std::string& path) {
     if ((attributes & FILE_ATTRIBUTE_READONLY) != 0) throw FileError("replace", path, "the file is read-only");
 }
 
-void MoveIntoPlace(const std::string& from, const std::string& to) {
+void MoveIntoPlace(const std::string& from, const std::string& to, const FileIdentity& written) {
+    const auto entry = EntryIdentityOf(from);
+    if (!entry || entry->Device != written.Device || entry->Inode != written.Inode ||
+        entry->InodeHigh != written.InodeHigh) {
+        throw FileError("replace", to,
+                        "its new version was written as \"" + from +
+                            "\", and another program put something else under that name meanwhile");
+    }
     if (const int error = RenameReplacing(from, to)) throw FileError("replace", to, error);
 }
 
 int RenameReplacing(const std::string& from, const std::string& to) {
-    // Written through: the new name is on disk when the call returns.
-    if (::MoveFileExW(win32::Wide(from).c_str(), win32::Wide(to).c_str(),
-                      MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+    const std::wstring source = win32::Wide(from), target = win32::Wide(to);
+    // Replacing keeps what the old file had beyond its bytes: its access
+    // control list, its streams, its creation time. Where Windows will not
+    // (no old file, another volume), a plain rename, written through.
+    if ((AttributesOf(to) & FILE_ATTRIBUTE_DIRECTORY) == 0 &&
+        ::ReplaceFileW(target.c_str(), source.c_str(), nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr)) {
         return 0;
     }
+    if (::MoveFileExW(source.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) return 0;
     return RenameError(to);
 }
 
@@ -81,25 +135,28 @@ void DeleteFile(const std::string& path) {
     if (!::DeleteFileW(win32::Wide(path).c_str())) throw FileError("delete", path, win32::LastErrno());
 }
 
-int WriteWholeFile(const std::string& path, const void* bytes, std::size_t size) {
-    // Opened as it is (a hidden file cannot be "created always") and cut to length after.
-    const HANDLE file = ::CreateFileW(win32::Wide(path).c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                      nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return win32::LastErrno();
-    const auto* at = static_cast<const char*>(bytes);
-    int error = 0;
-    while (size > 0 && error == 0) {
-        DWORD written = 0;
-        if (!::WriteFile(file, at, static_cast<DWORD>(std::min<std::size_t>(size, 1u << 30)), &written, nullptr)) {
-            error = win32::LastErrno();
-        }
-        at += written;
-        size -= written;
+bool DeleteFileIfUnchanged(const std::string& path, const FileIdentity& was) {
+    // Opened for deletion, the file is deleted as the identity saw it; no
+    // other program may rename it meanwhile.
+    const HANDLE file = ::CreateFileW(win32::Wide(path).c_str(), DELETE | FILE_READ_ATTRIBUTES,
+                                      FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        if (::GetLastError() == ERROR_FILE_NOT_FOUND) return false;
+        throw FileError("delete", path, win32::LastErrno());
     }
-    if (error == 0 && !::SetEndOfFile(file)) error = win32::LastErrno();
-    if (error == 0 && !::FlushFileBuffers(file)) error = win32::LastErrno();
+    const auto is = IdentityOfOpenFile(reinterpret_cast<std::intptr_t>(file));
+    bool deleted = false;
+    if (is && Unchanged(was, *is)) {
+        FILE_DISPOSITION_INFO disposition{TRUE};
+        deleted = ::SetFileInformationByHandle(file, FileDispositionInfo, &disposition, sizeof disposition) != 0;
+        if (!deleted) {
+            const int error = win32::LastErrno();
+            ::CloseHandle(file);
+            throw FileError("delete", path, error);
+        }
+    }
     ::CloseHandle(file);
-    return error;
+    return deleted;
 }
 
 }  // namespace vantorix

@@ -9,7 +9,7 @@ namespace vantorix {
 
 namespace {
 
-HANDLE Handle(std::intptr_t handle) { return reinterpret_cast<HANDLE>(handle); }
+HANDLE Win(std::intptr_t handle) { return reinterpret_cast<HANDLE>(handle); }
 
 // Others may go on reading, writing, renaming and deleting the file meanwhile, as on Linux.
 HANDLE OpenForReading(const std::string& path) {
@@ -63,7 +63,7 @@ InputFile::InputFile(InputFile&& other) noexcept
 }
 
 InputFile::~InputFile() {
-    if (handle_ != -1) ::CloseHandle(Handle(handle_));
+    if (handle_ != -1) ::CloseHandle(Win(handle_));
 }
 
 std::size_t InputFile::ReadAt(long long offset, std::uint8_t* buffer, std::size_t count) const {
@@ -75,7 +75,7 @@ std::size_t InputFile::ReadAt(long long offset, std::uint8_t* buffer, std::size_
         at.OffsetHigh = static_cast<DWORD>(position >> 32);
         DWORD got = 0;
         const DWORD asked = static_cast<DWORD>(std::min<std::size_t>(count - done, 1u << 30));
-        if (!::ReadFile(Handle(handle_), buffer + done, asked, &got, &at)) {
+        if (!::ReadFile(Win(handle_), buffer + done, asked, &got, &at)) {
             if (::GetLastError() == ERROR_HANDLE_EOF) break;
             throw FileError("read", path_, win32::LastErrno());
         }

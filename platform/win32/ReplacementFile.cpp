@@ -31,8 +31,7 @@ HANDLE OpenInPlace(const std::string& path) {
     if (::GetFileInformationByHandle(file, &information) && information.nNumberOfLinks == 1 &&
         (information.dwFileAttributes &
          (FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)) == 0 &&
-        !GuardedAs({information.dwVolumeSerialNumber,
-                    (static_cast<unsigned long long>(information.nFileIndexHigh) << 32) | information.nFileIndexLow})) {
+        !GuardedAs(*IdentityOfOpenFile(reinterpret_cast<std::intptr_t>(file)))) {
         return file;
     }
     ::CloseHandle(file);
@@ -46,17 +45,17 @@ ReplacementFile::ReplacementFile(std::string path, InPlaceWriting inPlace) : pat
     RefuseReplacingGuarded(path_);
     for (int attempt = 0; handle_ == -1; ++attempt) {
         writePath_ = TemporaryPathBeside(path_);
-        // Shared for writing too: a writer that opens files by name (the JPEG library) writes here.
-        const HANDLE file = ::CreateFileW(win32::Wide(writePath_).c_str(), GENERIC_WRITE,
-                                          FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, CREATE_NEW,
-                                          FILE_ATTRIBUTE_HIDDEN, nullptr);
+        // Shared for reading only: while it is open, no other program writes, renames or deletes it.
+        const HANDLE file = ::CreateFileW(win32::Wide(writePath_).c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                                          CREATE_NEW, FILE_ATTRIBUTE_HIDDEN, nullptr);
         if (file != INVALID_HANDLE_VALUE) {
             handle_ = reinterpret_cast<std::intptr_t>(file);
             break;
         }
         const int error = win32::LastErrno();
         if (error == EEXIST && attempt < 100) continue;
-        if (error == EACCES && inPlace == InPlaceWriting::ForAPlainFile) {
+        // A group renames its files together at the end: none can be written in place.
+        if (error == EACCES && inPlace == InPlaceWriting::ForAPlainFile && !InGroup()) {
             const HANDLE existing = OpenInPlace(path_);
             if (existing != INVALID_HANDLE_VALUE) {
                 handle_ = reinterpret_cast<std::intptr_t>(existing);
@@ -66,6 +65,13 @@ ReplacementFile::ReplacementFile(std::string path, InPlaceWriting inPlace) : pat
         }
         throw FileError("write", path_, error);
     }
+    const auto identity = IdentityOfOpenFile(handle_);
+    if (!identity) {
+        const int error = win32::LastErrno();
+        Discard();
+        throw FileError("write", path_, error);
+    }
+    identity_ = *identity;
 }
 
 ReplacementFile::~ReplacementFile() {
@@ -93,6 +99,17 @@ void ReplacementFile::CopyFrom(const FileMapping& source, std::size_t offset, st
     Write({reinterpret_cast<const char*>(source.Data()) + offset, count});
 }
 
+void ReplacementFile::Reserve(long long size) {
+    // Room set aside without changing the length an old file written in place has until Commit.
+    FILE_ALLOCATION_INFO allocation{};
+    allocation.AllocationSize.QuadPart = size;
+    if (size <= 0 || ::SetFileInformationByHandle(Handle(handle_), FileAllocationInfo, &allocation, sizeof allocation)) {
+        return;
+    }
+    const DWORD error = ::GetLastError();
+    if (error == ERROR_DISK_FULL || error == ERROR_HANDLE_DISK_FULL) throw FileError("write", path_, win32::ErrnoOf(error));
+}
+
 void ReplacementFile::StartFlush() noexcept {}  // Windows writes back on its own; Commit flushes
 
 void ReplacementFile::KeepAttributesOf(const std::string& source) {
@@ -105,6 +122,7 @@ void ReplacementFile::KeepAttributesOf(const std::string& source) {
 }
 
 void ReplacementFile::Commit() {
+    if (CommitObserver()) CommitObserver()(*this);
     const HANDLE file = Handle(handle_);
     // In place, the old file is cut only now, so that it never holds less than the new bytes.
     if (WritesInPlace()) {
@@ -112,31 +130,37 @@ void ReplacementFile::Commit() {
         end.QuadPart = written_;
         if (!::SetFilePointerEx(file, end, nullptr, FILE_BEGIN) || !::SetEndOfFile(file)) Fail(win32::LastErrno());
     }
-    if (kept_ && !::SetFileTime(file, &kept_->Created, &kept_->Accessed, &kept_->Written)) Fail(win32::LastErrno());
+    // Times and attributes through the handle, never the name: as the old file
+    // had them, read-only among them; hidden it was only while it was written.
+    FILE_BASIC_INFO basic{};
+    const auto time = [](const ::FILETIME& t) {
+        LARGE_INTEGER value{};
+        value.QuadPart = static_cast<LONGLONG>(static_cast<ULONGLONG>(t.dwHighDateTime) << 32 | t.dwLowDateTime);
+        return value;
+    };
+    if (kept_) {
+        basic.CreationTime = time(kept_->Created);
+        basic.LastAccessTime = time(kept_->Accessed);
+        basic.LastWriteTime = time(kept_->Written);
+        basic.FileAttributes = kept_->Attributes & ~FILE_ATTRIBUTE_DIRECTORY;
+    } else {
+        basic.FileAttributes = FILE_ATTRIBUTE_NORMAL;
+    }
+    if ((kept_ || !WritesInPlace()) && !::SetFileInformationByHandle(file, FileBasicInfo, &basic, sizeof basic)) {
+        Fail(win32::LastErrno());
+    }
     if (!::FlushFileBuffers(file)) Fail(win32::LastErrno());
     const BOOL closed = ::CloseHandle(file);
     handle_ = -1;
     if (!closed) Fail(win32::LastErrno());
-    if (kept_) {
-        // As the file had them, read-only among them; hidden it was only while it was written.
-        if (!::SetFileAttributesW(win32::Wide(writePath_).c_str(), kept_->Attributes & ~FILE_ATTRIBUTE_DIRECTORY)) {
-            Fail(win32::LastErrno());
-        }
-    } else if (!WritesInPlace()) {
-        ::SetFileAttributesW(win32::Wide(writePath_).c_str(), FILE_ATTRIBUTE_NORMAL);
-    }
-    if (!WritesInPlace()) {
-        // The folder may have changed while the file was written.
-        RefuseReplacingGuarded(path_);
-        MoveIntoPlace(writePath_, path_);
-    }
+    if (!WritesInPlace()) RenameIntoPlace();
     committed_ = true;
 }
 
 void ReplacementFile::Discard() noexcept {
     if (handle_ != -1) ::CloseHandle(Handle(handle_));
     handle_ = -1;
-    if (!WritesInPlace()) ::DeleteFileW(win32::Wide(writePath_).c_str());
+    if (!WritesInPlace()) RemoveIfWritten(writePath_, identity_);
 }
 
 }  // namespace vantorix

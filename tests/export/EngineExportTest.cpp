@@ -99,13 +99,15 @@ TEST(EnginePresets, TheQuakeFamilyAndSourceShowWhatTheRendererSeesBothWaysNorthL
     }
 }
 
-TEST(EnginePresets, HalfLifeFacesAreAtMost256AndUnitySlotsHoldTheCubeMapFaces) {
+TEST(EnginePresets, HalfLifeAndQuake2FacesAreAtMost256AndUnitySlotsHoldTheCubeMapFaces) {
     std::array<RgbImage, 6> big;
     for (RgbImage& face : big) face = RgbImage(300, 300);
     const CubeFaces sky(big);
     TempFolder temp;
-    WritePreset(*FindPreset("halflife"), temp / "sky", sky, North::AsTheRunHasIt, 0);
-    EXPECT_EQ(LoadPictureAsRgb(temp / "skyrt.tga").Width, 256);
+    for (const char* engine : {"halflife", "quake2"}) {
+        WritePreset(*FindPreset(engine), temp / engine, sky, North::AsTheRunHasIt, 0);
+        EXPECT_EQ(LoadPictureAsRgb(temp / (std::string(engine) + "rt.tga")).Width, 256) << engine;
+    }
 
     const testing::DefaultRun run = testing::RenderDefaultRun(16);
     const CubeFaces small(run.Faces);
@@ -155,6 +157,10 @@ TEST(TurnedSky, AQuarterTurnExchangesFacesAndAnyTurnAgreesWithTheRenderer) {
 // texel within what one partly covered stripe can move it; one bilinear tap
 // per texel would show 0 and 255 in turn.
 TEST(ShrinkingTheSky, FineStripesAverageToTheirMeanWithoutAliasing) {
+    RgbImage three(3, 1);
+    three.At(1, 0)[0] = three.At(2, 0)[0] = 1;
+    EXPECT_EQ(ShrinkByArea(three, 1, 1).At(0, 0)[0], 1) << "two thirds rounds to 1";
+
     std::array<RgbImage, 6> striped;
     for (RgbImage& face : striped) {
         face = RgbImage(63, 63);
@@ -208,10 +214,14 @@ TEST(Ktx2File, HoldsTheCubeMapFaceByFaceAndLevelByLevel) {
     EXPECT_EQ(u32(52), 92u);
     EXPECT_EQ(static_cast<unsigned char>(file[dfd + 12]), 1) << "RGBSDA";
     EXPECT_EQ(static_cast<unsigned char>(file[dfd + 14]), 2) << "sRGB";
+    for (int sample = 0; sample < 4; ++sample) {
+        EXPECT_EQ(static_cast<unsigned char>(file[dfd + 28 + 16 * sample + 2]), 7) << "8 bits, stored less one";
+    }
     EXPECT_NE(file.find(std::string("KTXwriter\0vantorix-export", 25)), std::string::npos);
     for (std::uint32_t level = 0, n = 8; level < 4; ++level, n /= 2) {
         const std::uint64_t offset = u64(80 + 24 * level), length = u64(88 + 24 * level);
         ASSERT_EQ(length, 6u * n * n * 4) << level;
+        EXPECT_EQ(u64(96 + 24 * level), length) << "uncompressed, as stored";
         EXPECT_EQ(offset % 4, 0u);
         for (int face = 0; face < 6; ++face) {
             const RgbImage expected = level == 0 ? map[face] : MipMapChain(map[face])[level - 1];

@@ -8,6 +8,7 @@
 #include "export/FaceSet.h"
 #include "export/ImageFile.h"
 #include "export/Panorama.h"
+#include "export/PreviewPage.h"
 #include "imaging/mPictureLoader.h"
 
 #include <gtest/gtest.h>
@@ -20,6 +21,7 @@
 #include <sys/stat.h>
 
 #include <cmath>
+#include <cstring>
 #include <filesystem>
 #include <sstream>
 
@@ -115,6 +117,17 @@ TEST(Panorama, WrittenABlockAtATimeItIsThePanoramaMadeWholePixelForPixel) {
     }
 }
 
+// Rows whose filters predict from neighbours read back exactly: a falling
+// row is where PNG's Average filter rounds down, never up.
+TEST(ImageFile, PngRowsReadBackExactlyWhateverFilterTheyTook) {
+    TempFolder temp;
+    RgbImage row(6, 1);
+    const std::uint8_t values[] = {200, 100, 50, 25, 12, 6};
+    for (int x = 0; x < 6; ++x) std::memset(row.At(x, 0), values[x], 3);
+    WriteImageFile(temp / "row.png", row);
+    EXPECT_TRUE(Load(temp / "row.png").Pixels == row.Pixels);
+}
+
 TEST(DdsFile, HeaderAndMipMapChainFollowTheClassicLayout) {
     const DdsHeader plain = CubeMapHeader(47, false), mipped = CubeMapHeader(47, true);
     EXPECT_EQ(plain.Flags, 0x100Fu);
@@ -144,6 +157,16 @@ TEST(DdsFile, HeaderAndMipMapChainFollowTheClassicLayout) {
     EXPECT_EQ(bytes.size(), 4u + 124u + 6u * 4u * (16u + 4u + 1u));
     EXPECT_EQ(bytes.substr(0, 4), "DDS ");
     EXPECT_EQ(bytes.substr(128, 4), std::string("\0\0\0\xff", 4)) << "blue, green, red, alpha";
+
+    WriteDdsCubeMap(temp / "srgb.dds", map, false, true);
+    const std::string srgb = ReadFileBytes(temp / "srgb.dds");
+    ASSERT_EQ(srgb.size(), 4u + 124u + 20u + 6u * 16u * 4u);
+    std::uint32_t dx10[5] = {};
+    std::memcpy(dx10, srgb.data() + 128, sizeof dx10);
+    EXPECT_EQ(dx10[0], 91u) << "DXGI_FORMAT_B8G8R8A8_UNORM_SRGB";
+    EXPECT_EQ(dx10[1], 3u) << "a 2D texture";
+    EXPECT_EQ(dx10[2], 4u) << "a cube";
+    EXPECT_EQ(dx10[3], 1u) << "one cube in the array";
 }
 
 // An odd size: each texel of a level averages all it covers, so the last
@@ -330,9 +353,17 @@ TEST(ExportCommand, WritesEveryOutputAskedForBesideItsNameAndNamesTheCubeMapFace
     RunExport(*ParseExportArguments({"--faces", temp / "sky_North.bmp", temp / "sky_South.bmp", temp / "sky_East.bmp",
                                      temp / "sky_West.bmp", temp / "sky_Up.bmp", temp / "sky_Down.bmp", "--equirect",
                                      temp / "out/pano.bmp", "--width", "20", "--faces-gl", temp / "gl/cube.jpg",
-                                     "--vcross", temp / "out/v.tga", "--dds", temp / "out/sky.dds"}),
+                                     "--vcross", temp / "out/v.tga", "--dds", temp / "out/sky.dds", "--layout", "2x3",
+                                     temp / "out/godot.png"}),
               report, nullptr);
-    EXPECT_EQ(FolderListing(temp / "out"), "pano.bmp\nsky.dds\nv.tga\n");
+    EXPECT_EQ(FolderListing(temp / "out"), "godot.png\npano.bmp\nsky.dds\nv.tga\n");
+    const RgbImage godot = Load(temp / "out/godot.png");
+    EXPECT_TRUE(godot.Width == 12 && godot.Height == 18) << "2 columns, 3 rows: " << godot.Width << " x " << godot.Height;
+    CubeMap map;
+    for (RgbImage& side : map) side = RgbImage(2, 2);
+    WritePreviewPage(temp / "page.html", map, "Sky: <b>");
+    const std::string page = ReadFileBytes(temp / "page.html");
+    EXPECT_NE(page.find("<title>Sky: &lt;b&gt;</title>"), std::string::npos) << "the title is text, not markup";
     EXPECT_EQ(FolderListing(temp / "gl"), "cube_nx.jpg\ncube_ny.jpg\ncube_nz.jpg\ncube_px.jpg\ncube_py.jpg\ncube_pz.jpg\n");
     const RgbImage pano = Load(temp / "out/pano.bmp");
     EXPECT_EQ(pano.Width, 20);
