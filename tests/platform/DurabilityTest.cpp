@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "tests/support/TempFolder.h"
+#include "tests/support/Unprivileged.h"
 
 namespace {
 
@@ -24,6 +25,12 @@ bool failFileFlush = false;
 
 extern "C" int __real_fsync(int fd);
 extern "C" int __real_rename(const char* from, const char* to);
+extern "C" int __real_ftruncate(int fd, off_t length);
+
+extern "C" int __wrap_ftruncate(int fd, off_t length) {
+    calls.push_back("cut");
+    return __real_ftruncate(fd, length);
+}
 
 extern "C" int __wrap_fsync(int fd) {
     struct stat info {};
@@ -94,6 +101,28 @@ TEST(Durability, AFlushThatFailsFailsTheWriteAndKeepsTheOldFile) {
         EXPECT_EQ(ReadFileBytes(temp / "sky.tga"), "old") << name;
         EXPECT_EQ(FolderListing(temp.Path()), "sky.tga\n") << name << ": no temporary file is left";
     }
+}
+
+// Written where it stands (its folder takes no new files), the old file is
+// cut to the new length only once every new byte is in it, and then flushed.
+TEST(Durability, AnInPlaceWriteIsCutToLengthThenFlushed) {
+    TempFolder temp;
+    testing::GiveToChild(temp.Path(), 0755);
+    WriteFileBytes(temp / "sky.tga", "an older and longer file");
+    testing::GiveToChild(temp / "sky.tga", 0644);
+    testing::GiveToChild(temp.Path(), 0555);
+    const std::string seen = testing::AsUnprivilegedUser([&] {
+        calls.clear();
+        ReplacementFile file(temp / "sky.tga", InPlaceWriting::ForAPlainFile);
+        file.Write("new");
+        file.Commit();
+        std::string all;
+        for (const std::string& call : calls) all += call + "; ";
+        return all == "cut; flush file; " && file.WritesInPlace() ? std::string() : all;
+    });
+    EXPECT_EQ(seen, "");
+    EXPECT_EQ(ReadFileBytes(temp / "sky.tga"), "new");
+    testing::GiveToChild(temp.Path(), 0755);
 }
 
 }  // namespace

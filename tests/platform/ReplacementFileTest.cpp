@@ -174,6 +174,9 @@ TEST(ReplacementFile, AFolderThatRefusesNewFilesHasOnlyPlainWritableFilesWritten
     }
     for (const char* mine : {"/mine.tga", "/refused.tga"}) GiveToChild(locked + mine, 0644);
     GiveToChild(open + "/notes.txt", 0644);
+    WriteFileBytes(open + "/solo.txt", "the old file, longer than the new");  // a file of one link
+    GiveToChild(open + "/solo.txt", 0644);
+    std::filesystem::create_symlink(open + "/solo.txt", locked + "/solo.tga");
     std::filesystem::create_symlink(open + "/notes.txt", locked + "/link.tga");
     std::filesystem::create_hard_link(open + "/notes.txt", locked + "/hard.tga");
     WriteFileBytes(open + "/theirs.tga", "another user's");
@@ -193,7 +196,7 @@ TEST(ReplacementFile, AFolderThatRefusesNewFilesHasOnlyPlainWritableFilesWritten
             const char* name;
             InPlaceWriting inPlace;
         } refused[] = {{"/refused.tga", InPlaceWriting::Refused}, {"/link.tga", InPlaceWriting::ForAPlainFile},
-                       {"/hard.tga", InPlaceWriting::ForAPlainFile}, {"/theirs.tga", InPlaceWriting::ForAPlainFile},
+                       {"/solo.tga", InPlaceWriting::ForAPlainFile}, {"/hard.tga", InPlaceWriting::ForAPlainFile}, {"/theirs.tga", InPlaceWriting::ForAPlainFile},
                        {"/new.tga", InPlaceWriting::ForAPlainFile}};
         for (const auto& c : refused) {
             try {
@@ -213,11 +216,11 @@ TEST(ReplacementFile, AFolderThatRefusesNewFilesHasOnlyPlainWritableFilesWritten
         return seen;
     });
     EXPECT_EQ(failures, "");
-    EXPECT_EQ(FolderListing(locked), "hard.tga\nlink.tga\nmine.tga\nrefused.tga\ntheirs.tga\n");
-    for (const char* kept : {"/refused.tga", "/link.tga", "/hard.tga", "/theirs.tga"}) {
+    EXPECT_EQ(FolderListing(locked), "hard.tga\nlink.tga\nmine.tga\nrefused.tga\nsolo.tga\ntheirs.tga\n");
+    for (const char* kept : {"/refused.tga", "/link.tga", "/solo.tga", "/hard.tga", "/theirs.tga"}) {
         EXPECT_EQ(ReadFileBytes(locked + kept), "the old file, longer than the new") << kept;
     }
-    EXPECT_EQ(FolderListing(open), "notes.txt\ntheirs.tga\n");
+    EXPECT_EQ(FolderListing(open), "notes.txt\nsolo.txt\ntheirs.tga\n");
 }
 
 #endif
