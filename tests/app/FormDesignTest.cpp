@@ -83,6 +83,10 @@ TEST(FormDesign, TheSettingsWindowIsAsDesigned) {
         {"btnStart", "", "Start", 5880, 4920, 1035, 315, 26},
         {"btnExit", "", "Exit", 7020, 4920, 1035, 315, 27},
     });
+    // Where the windows put a framed control: its frame's place plus its own, each along its own axis.
+    EXPECT_EQ(form.AbsoluteLeft(form["txtHeight"]), 60 + 1320);
+    EXPECT_EQ(form.AbsoluteTop(form["txtHeight"]), 960 + 300);
+    EXPECT_EQ(form.AbsoluteTop(form["btnStart"]), 4920);
     EXPECT_EQ(form["txtOutput"].Caption, DefaultSkyboxJob("/p").Output);
     EXPECT_EQ(form["lblJPGQuality(1)"].Alignment, design::Align::Right);
     EXPECT_EQ(form["lblJpegCompression"].Alignment, design::Align::Centre);

@@ -291,6 +291,36 @@ TEST(WindowsForms, AboutOpensModallyCentredOnTheSettingsWindow) {
     EXPECT_TRUE(::IsWindowVisible(main));
 }
 
+// Escape cancels the waiting window, as a dialog's Cancel does; Enter, which
+// it has no button for, leaves it waiting.
+TEST(WindowsForms, EscapeCancelsTheWaitingWindowAndEnterDoesNot) {
+    ProgramFolder program;
+    frmMain window(program.Path());
+    window.Show();
+    static HWND waiting = nullptr;
+    static bool stayedAfterEnter = false;
+    waiting = nullptr;
+    stayedAfterEnter = false;
+    const auto press = [](UINT key) {
+        ::PostMessageW(::GetFocus(), WM_KEYDOWN, key, 0);
+        ::PostMessageW(::GetFocus(), WM_KEYUP, key, 0);
+    };
+    WhenShown(L"VantorixForm", L"Waiting...", [&](HWND shown) {
+        waiting = shown;
+        press(VK_RETURN);
+        ::SetTimer(nullptr, 0, 300, [](HWND, UINT, UINT_PTR timer, DWORD) {
+            ::KillTimer(nullptr, timer);
+            stayedAfterEnter = ::IsWindow(waiting) && ::IsWindowVisible(waiting);
+            ::PostMessageW(::GetFocus(), WM_KEYDOWN, VK_ESCAPE, 0);
+            ::PostMessageW(::GetFocus(), WM_KEYUP, VK_ESCAPE, 0);
+        });
+    });
+    window.btnStart_Click();  // returns once the waiting window is gone
+    EXPECT_NE(waiting, nullptr);
+    EXPECT_TRUE(stayedAfterEnter);
+    EXPECT_TRUE(::IsWindowEnabled(H(window.Handle())));
+}
+
 // Windows' own save dialog, driven from inside: Cancel keeps the output,
 // Save with a typed name puts it in.
 TEST(WindowsForms, BrowseReplacesTheOutputOnlyWithAConfirmedName) {
