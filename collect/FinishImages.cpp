@@ -105,6 +105,7 @@ FinishReport FinishImages(const SkyboxJob& job, const std::string& programFolder
                     {face, render, "its JPEG file could not be written" + (cause.empty() ? "" : " (" + cause + ")")});
                 continue;
             }
+            LoadedPicture().ClearUp();  // the view of the render goes first: Windows holds a mapped file open
             if (!loaded || !DeleteFileIfUnchanged(render, *loaded)) {
                 report.KeptRenders.push_back({face, render, {}});
             }

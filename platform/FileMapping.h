@@ -20,6 +20,12 @@ public:
     // Maps the whole file; null when it is empty or not a regular file.
     // Throws FileError when it cannot be opened or mapped.
     static std::shared_ptr<FileMapping> Open(const std::string& path);
+#ifdef _WIN32
+    // A file held open (by `handle`, which it closes) for as long as a view
+    // that Windows made of it lives at `data`; the view is not its to unmap.
+    static std::shared_ptr<FileMapping> Holding(std::string path, std::intptr_t handle, const std::uint8_t* data,
+                                                std::size_t size);
+#endif
     ~FileMapping();
     FileMapping(const FileMapping&) = delete;
     FileMapping& operator=(const FileMapping&) = delete;
@@ -48,7 +54,7 @@ private:
     std::intptr_t handle_;
     const std::uint8_t* data_;
     std::size_t size_;
-    int slot_;  // in the table the bus-error handler reads (-1 where there is none)
+    int slot_;  // in the table the bus-error handler reads (-1 where there is none; -2: the view is not ours)
 };
 
 }  // namespace vantorix

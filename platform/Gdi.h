@@ -105,8 +105,9 @@ HBITMAP CreateDIBSection(HDC hdc, const BITMAPINFO* info, UINT usage, void** bit
 HANDLE CreateFileMappingA(const std::string& path);
 BOOL CloseHandle(HANDLE object);
 // The file a section was made over (as Windows reports it in the section's
-// DIBSECTION), or null for a section of its own memory; on Windows always
-// null, and the program reads the file instead.
+// DIBSECTION), or null for a section of its own memory. On Windows the
+// file is held open against writers and deleters while the section lives,
+// and a file that is not on a local disk is not mapped (0): it is read.
 std::shared_ptr<const FileMapping> SectionFile(HBITMAP section);
 // A device-dependent bitmap: 32 bits per pixel, not reachable as memory.
 HBITMAP CreateCompatibleBitmap(HDC hdc, int width, int height);

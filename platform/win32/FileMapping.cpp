@@ -5,11 +5,12 @@
 
 namespace vantorix {
 
-// Windows refuses to cut short a file while a view of it is mapped, so a
-// view here never loses its pages.
+// Windows refuses to cut short a file while a view of it is mapped, and the
+// file is held open against writers and deleters, so a view here never
+// loses its pages but to a failing disk or network.
 std::shared_ptr<FileMapping> FileMapping::Open(const std::string& path) {
-    const HANDLE file = ::CreateFileW(win32::Wide(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE,
-                                      nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    const HANDLE file = ::CreateFileW(win32::Wide(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                      FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) throw FileError("open", path, win32::LastErrno());
     LARGE_INTEGER size{};
     if (!::GetFileSizeEx(file, &size) || size.QuadPart <= 0 || ::GetFileType(file) != FILE_TYPE_DISK) {
@@ -29,11 +30,16 @@ std::shared_ptr<FileMapping> FileMapping::Open(const std::string& path) {
                                                         static_cast<std::size_t>(size.QuadPart), -1));
 }
 
+std::shared_ptr<FileMapping> FileMapping::Holding(std::string path, std::intptr_t handle, const std::uint8_t* data,
+                                                  std::size_t size) {
+    return std::shared_ptr<FileMapping>(new FileMapping(std::move(path), handle, data, size, -2));
+}
+
 FileMapping::FileMapping(std::string path, std::intptr_t handle, const std::uint8_t* data, std::size_t size, int slot)
     : path_(std::move(path)), handle_(handle), data_(data), size_(size), slot_(slot) {}
 
 FileMapping::~FileMapping() {
-    ::UnmapViewOfFile(data_);
+    if (slot_ != -2) ::UnmapViewOfFile(data_);
     ::CloseHandle(reinterpret_cast<HANDLE>(handle_));
 }
 

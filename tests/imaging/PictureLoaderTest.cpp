@@ -1,5 +1,6 @@
 #include "imaging/mPictureLoader.h"
 #include "platform/FileError.h"
+#include "platform/FileMapping.h"
 
 #include <gtest/gtest.h>
 
@@ -12,6 +13,9 @@
 
 #include "tests/imaging/ImagingTestSupport.h"
 #include "tests/support/TempFolder.h"
+#ifdef _WIN32
+#include "platform/win32/Windows.h"
+#endif
 
 namespace vantorix {
 namespace {
@@ -254,6 +258,43 @@ TEST(LoadPictureFile, LoadsAPictureOf8192By8192) {
     EXPECT_EQ(LoadedPicture().Height(), side);
     LoadedPicture().ClearUp();
 }
+
+#ifdef _WIN32
+// A render whose rows Windows could map (at an offset that is a multiple of
+// 4): made over the file, the bitmap holds it open against writers and
+// deleters while it lives; read instead (as Wine's GDI does, refusing a
+// section over a copy-on-write mapping), the file is not held at all.
+TEST(LoadPictureFile, ARenderMappedOnWindowsIsHeldOpenWhileItsBitmapLives) {
+    TempFolder temp;
+    std::string bmp = testing::PlainBmp(64, 64, [](int x, int y, std::uint8_t* bgr) {
+        bgr[0] = static_cast<std::uint8_t>(x);
+        bgr[1] = static_cast<std::uint8_t>(y);
+        bgr[2] = 7;
+    });
+    bmp.insert(54, 2, '\0');
+    bmp[2] = static_cast<char>(bmp.size() & 0xFF);
+    bmp[3] = static_cast<char>(bmp.size() >> 8 & 0xFF);
+    bmp[4] = static_cast<char>(bmp.size() >> 16);
+    bmp[10] = 56;
+    const std::string render = temp / "render.bmp";
+    WriteFileBytes(render, bmp);
+    ASSERT_EQ(LoadPictureFile(render), PictureStatus::Loaded);
+    const std::string pixel = PixelAt(LoadedPicture(), 5, 9);
+    EXPECT_TRUE(pixel.starts_with("05") && pixel.ends_with("07")) << pixel;
+    const std::wstring name = win32::Wide(render);
+    if (const auto file = LoadedPicture().File()) {
+        EXPECT_EQ(LoadedPicture().DIBSectionBitsPtr(), file->Data() + 56);
+        EXPECT_NO_THROW(file->CheckWhole());
+        const HANDLE writer = ::CreateFileW(name.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                           nullptr, OPEN_EXISTING, 0, nullptr);
+        EXPECT_EQ(writer, INVALID_HANDLE_VALUE);
+        if (writer != INVALID_HANDLE_VALUE) ::CloseHandle(writer);
+        EXPECT_FALSE(::DeleteFileW(name.c_str()));
+        LoadedPicture().ClearUp();
+    }
+    EXPECT_TRUE(::DeleteFileW(name.c_str())) << "nothing holds the render once its bitmap is made or gone";
+}
+#endif
 
 }  // namespace
 }  // namespace vantorix
