@@ -17,7 +17,7 @@ endfunction()
 
 vantorix_windows_test(platform_tests
   SOURCES platform/ReplacementFileTest.cpp platform/MoveFileTest.cpp platform/AnsiCodePageTest.cpp
-  LIBRARIES vantorix_platform)
+  LIBRARIES vantorix_platform advapi32)
 
 vantorix_windows_test(job_tests
   SOURCES job/ReadNumberTest.cpp job/SkyboxJobTest.cpp job/ScriptTextTest.cpp job/ScriptFileTest.cpp

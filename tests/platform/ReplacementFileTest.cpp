@@ -10,6 +10,12 @@
 #include "tests/support/TempFolder.h"
 #ifndef _WIN32
 #include "tests/support/Unprivileged.h"
+#else
+#include "platform/win32/Windows.h"
+
+#include <sddl.h>
+
+#include <vector>
 #endif
 
 namespace vantorix {
@@ -136,6 +142,48 @@ TEST(GuardedFiles, NoWriterReplacesAGuardedFileWhateverNameLeadsToIt) {
     MoveFile(temp / "other.bmp", temp / "hard.bmp");
     EXPECT_EQ(ReadFileBytes(temp / "hard.bmp"), "another render");
 }
+
+#ifdef _WIN32
+// A replaced file keeps what Windows keeps beyond its bytes: an entry its
+// owner added to its access control list.
+TEST(ReplacementFile, AReplacedFileKeepsItsAccessControlList) {
+    TempFolder temp;
+    const std::string path = temp / "sky.tga";
+    WriteFileBytes(path, "old");
+    const std::wstring name = win32::Wide(path);
+    const auto dacl = [&] {
+        std::vector<char> descriptor(4096);
+        DWORD needed = 0;
+        LPWSTR sddl = nullptr;
+        std::wstring text;
+        if (::GetFileSecurityW(name.c_str(), DACL_SECURITY_INFORMATION, descriptor.data(),
+                               static_cast<DWORD>(descriptor.size()), &needed) &&
+            ::ConvertSecurityDescriptorToStringSecurityDescriptorW(descriptor.data(), SDDL_REVISION_1,
+                                                                   DACL_SECURITY_INFORMATION, &sddl, nullptr)) {
+            text = sddl;
+            ::LocalFree(sddl);
+        }
+        return win32::Utf8(text);
+    };
+    PSECURITY_DESCRIPTOR added = nullptr;
+    ASSERT_TRUE(::ConvertStringSecurityDescriptorToSecurityDescriptorW(L"D:P(A;;FA;;;WD)(A;;FR;;;BG)", SDDL_REVISION_1,
+                                                                       &added, nullptr));
+    const BOOL set = ::SetFileSecurityW(name.c_str(), DACL_SECURITY_INFORMATION, added);
+    ::LocalFree(added);
+    ASSERT_TRUE(set);
+    const std::string before = dacl();
+    if (before.find("(A;;FR;;;BG)") == std::string::npos) {
+        GTEST_SKIP() << "this system keeps no access control list of its own for a file (Wine makes one of the "
+                        "Unix permission bits): " << before;
+    }
+
+    ReplacementFile file(path);
+    file.Write("new");
+    file.Commit();
+    EXPECT_EQ(ReadFileBytes(path), "new");
+    EXPECT_EQ(dacl(), before);
+}
+#endif
 
 #ifndef _WIN32
 using testing::AsUnprivilegedUser;
