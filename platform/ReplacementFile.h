@@ -116,7 +116,8 @@ public:
     ReplacementGroup& operator=(const ReplacementGroup&) = delete;
 
     // Renames every finished file into place, in the order they were
-    // written; throws FileError naming the first that cannot be.
+    // written; throws FileError naming the first that cannot be (those
+    // before it stand, those after it are removed).
     void Commit();
 
 private:

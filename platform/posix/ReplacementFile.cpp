@@ -49,7 +49,7 @@ ReplacementFile::ReplacementFile(std::string path, InPlaceWriting inPlace) : pat
     RefuseReplacingGuarded(path_);
     for (int attempt = 0; handle_ < 0; ++attempt) {
         writePath_ = TemporaryPathBeside(path_);
-        handle_ = ::open(writePath_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0666);
+        handle_ = ::open(writePath_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
         if (handle_ >= 0) break;
         const int error = errno;
         if (error == EEXIST && attempt < 100) continue;
