@@ -121,6 +121,20 @@ void RefuseReplacingGuarded(const std::string& path) {
     if (const auto what = GuardedAs(*identity)) throw FileError("replace", path, "it is " + *what);
 }
 
+bool NamesFile(const std::string& path, const FileIdentity& file) {
+    const auto entry = EntryIdentityOf(path);
+    return entry && entry->Device == file.Device && entry->Inode == file.Inode && entry->InodeHigh == file.InodeHigh;
+}
+
+void MoveIntoPlace(const std::string& from, const std::string& to, const FileIdentity& written) {
+    if (!NamesFile(from, written)) {
+        throw FileError("replace", to,
+                        "its new version was written as \"" + from +
+                            "\", and another program put something else under that name meanwhile");
+    }
+    if (const int error = RenameReplacing(from, to)) throw FileError("replace", to, error);
+}
+
 bool MoveFile(const std::string& from, const std::string& to) {
     RefuseReplacingReadOnly(to);
     RefuseReplacingGuarded(to);

@@ -73,6 +73,10 @@ std::optional<FileIdentity> IdentityOf(const std::string& path);
 // The identity of the entry the path names itself (a link is not followed).
 std::optional<FileIdentity> EntryIdentityOf(const std::string& path);
 
+// Whether the path itself (a link not followed) still names the file of that
+// identity, by device and inode, however it has changed since.
+bool NamesFile(const std::string& path, const FileIdentity& file);
+
 // The identity of a file held open: a descriptor, or a Windows handle.
 std::optional<FileIdentity> IdentityOfOpenFile(std::intptr_t handle);
 

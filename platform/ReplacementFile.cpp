@@ -54,11 +54,7 @@ void ReplacementFile::RenameIntoPlace() {
 }
 
 void ReplacementFile::RemoveIfWritten(const std::string& path, const FileIdentity& written) noexcept {
-    const auto entry = EntryIdentityOf(path);
-    if (!entry || entry->Device != written.Device || entry->Inode != written.Inode ||
-        entry->InodeHigh != written.InodeHigh) {
-        return;  // another program's now
-    }
+    if (!NamesFile(path, written)) return;  // another program's now
     try {
         DeleteFile(path);
     } catch (const FileError&) {

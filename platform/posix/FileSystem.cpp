@@ -86,17 +86,6 @@ void RefuseReplacingReadOnly(const std::string& path) {
     if ((status.st_mode & S_IWUSR) == 0) throw FileError("replace", path, "the file is read-only");
 }
 
-void MoveIntoPlace(const std::string& from, const std::string& to, const FileIdentity& written) {
-    const auto entry = EntryIdentityOf(from);
-    if (!entry || entry->Device != written.Device || entry->Inode != written.Inode) {
-        throw FileError("replace", to,
-                        "its new version was written as \"" + from +
-                            "\", and another program put something else under that name meanwhile");
-    }
-    if (std::rename(from.c_str(), to.c_str()) != 0) throw FileError("replace", to, errno);
-    SyncFolder(FolderOf(to));
-}
-
 int RenameReplacing(const std::string& from, const std::string& to) {
     if (std::rename(from.c_str(), to.c_str()) != 0) return errno;
     SyncFolder(FolderOf(to));

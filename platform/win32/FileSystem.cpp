@@ -107,17 +107,6 @@ void RefuseReplacingReadOnly(const std::string& path) {
     if ((attributes & FILE_ATTRIBUTE_READONLY) != 0) throw FileError("replace", path, "the file is read-only");
 }
 
-void MoveIntoPlace(const std::string& from, const std::string& to, const FileIdentity& written) {
-    const auto entry = EntryIdentityOf(from);
-    if (!entry || entry->Device != written.Device || entry->Inode != written.Inode ||
-        entry->InodeHigh != written.InodeHigh) {
-        throw FileError("replace", to,
-                        "its new version was written as \"" + from +
-                            "\", and another program put something else under that name meanwhile");
-    }
-    if (const int error = RenameReplacing(from, to)) throw FileError("replace", to, error);
-}
-
 int RenameReplacing(const std::string& from, const std::string& to) {
     const std::wstring source = win32::Wide(from), target = win32::Wide(to);
     // Replacing keeps what the old file had beyond its bytes: its access
