@@ -22,15 +22,30 @@ constexpr CodePage Cyrillic{1251, "Cyrillic"};
 constexpr CodePage Turkish{1254, "Turkish"};
 constexpr CodePage SimplifiedChinese{936, "Simplified Chinese"};
 constexpr CodePage TraditionalChinese{950, "Traditional Chinese"};
-constexpr std::array<LanguageCodePage, 25> Languages{{
+constexpr CodePage Arabic{1256, "Arabic"};
+// Languages no ANSI code page writes: Wine (and Windows' "Use Unicode UTF-8"
+// setting, for every language) gives their programs UTF-8.
+constexpr CodePage Unicode{65001, "UTF-8"};
+constexpr auto Languages = std::to_array<LanguageCodePage>({
     {"cs", CentralEuropean}, {"hu", CentralEuropean}, {"pl", CentralEuropean}, {"ro", CentralEuropean},
     {"hr", CentralEuropean}, {"sk", CentralEuropean}, {"sl", CentralEuropean}, {"sq", CentralEuropean},
-    {"ru", Cyrillic},        {"uk", Cyrillic},        {"be", Cyrillic},        {"bg", Cyrillic},
-    {"mk", Cyrillic},        {"el", {1253, "Greek"}}, {"tr", Turkish},         {"he", {1255, "Hebrew"}},
-    {"ar", {1256, "Arabic"}}, {"fa", {1256, "Arabic"}}, {"ur", {1256, "Arabic"}}, {"et", {1257, "Baltic"}},
+    {"tk", CentralEuropean}, {"ru", Cyrillic},        {"uk", Cyrillic},        {"be", Cyrillic},
+    {"bg", Cyrillic},        {"mk", Cyrillic},        {"ky", Cyrillic},        {"mn", Cyrillic},
+    {"sah", Cyrillic},       {"tg", Cyrillic},        {"tt", Cyrillic},        {"el", {1253, "Greek"}},
+    {"tr", Turkish},         {"he", {1255, "Hebrew"}}, {"ar", Arabic},         {"fa", Arabic},
+    {"ur", Arabic},          {"ckb", Arabic},         {"ug", Arabic},          {"et", {1257, "Baltic"}},
     {"lv", {1257, "Baltic"}}, {"lt", {1257, "Baltic"}}, {"vi", {1258, "Vietnamese"}}, {"th", {874, "Thai"}},
-    {"ko", {949, "Korean"}},
-}};
+    {"ko", {949, "Korean"}}, {"am", Unicode},         {"as", Unicode},         {"bn", Unicode},
+    {"bo", Unicode},         {"chr", Unicode},        {"dv", Unicode},         {"dz", Unicode},
+    {"gu", Unicode},         {"hi", Unicode},         {"hy", Unicode},         {"ka", Unicode},
+    {"kk", Unicode},         {"km", Unicode},         {"kn", Unicode},         {"kok", Unicode},
+    {"lo", Unicode},         {"mi", Unicode},         {"ml", Unicode},         {"mni", Unicode},
+    {"mr", Unicode},         {"mt", Unicode},         {"my", Unicode},         {"ne", Unicode},
+    {"om", Unicode},         {"or", Unicode},         {"pa", Unicode},         {"ps", Unicode},
+    {"sa", Unicode},         {"si", Unicode},         {"st", Unicode},         {"syr", Unicode},
+    {"ta", Unicode},         {"te", Unicode},         {"ti", Unicode},         {"ts", Unicode},
+    {"ve", Unicode},
+});
 
 }  // namespace
 
@@ -65,6 +80,7 @@ CodePage CodePageByNumber(int number) {
 }
 
 std::string CodePageText(CodePage codePage) {
+    if (codePage.Number == Unicode.Number) return "UTF-8 (code page 65001)";
     return "Windows-" + std::to_string(codePage.Number) + " (" + std::string(codePage.Script) + ")";
 }
 

@@ -11,7 +11,9 @@ namespace vantorix::ansi {
 
 namespace {
 
-std::string IconvName(CodePage codePage) { return "CP" + std::to_string(codePage.Number); }
+std::string IconvName(CodePage codePage) {
+    return codePage.Number == 65001 ? "UTF-8" : "CP" + std::to_string(codePage.Number);
+}
 
 // The length of the UTF-8 sequence that starts with this byte (1 for a stray byte).
 std::size_t SequenceLength(unsigned char lead) {

@@ -37,6 +37,8 @@ CodePage SystemCodePage() {
 
 std::string ToCodePage(std::string_view utf8, CodePage codePage) {
     const std::wstring wide = FromUtf8(utf8);
+    // UTF-8 holds every character; Windows refuses the "lacked" question for it.
+    if (codePage.Number == CP_UTF8) return std::string(utf8);
     std::string out;
     // A character at a time, so that the first one the code page lacks can be named.
     for (std::size_t at = 0; at < wide.size();) {
@@ -55,6 +57,10 @@ std::string ToCodePage(std::string_view utf8, CodePage codePage) {
 
 std::string FromCodePage(std::string_view bytes, CodePage codePage) {
     if (bytes.empty()) return {};
+    if (codePage.Number == CP_UTF8) {
+        FromUtf8(bytes);
+        return std::string(bytes);
+    }
     const UINT page = static_cast<UINT>(codePage.Number);
     const int length =
         ::MultiByteToWideChar(page, MB_ERR_INVALID_CHARS, bytes.data(), static_cast<int>(bytes.size()), nullptr, 0);

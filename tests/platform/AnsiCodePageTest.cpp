@@ -19,7 +19,9 @@ TEST(AnsiCodePage, EachLocaleGetsTheCodePageWineGivesIt) {
         {"el_GR.UTF-8", 1253}, {"tr_TR.UTF-8", 1254},    {"az_AZ.UTF-8", 1254}, {"he_IL.UTF-8", 1255},
         {"fa_IR", 1256},       {"ar_EG.UTF-8", 1256},    {"lt_LT.UTF-8", 1257}, {"vi_VN", 1258},
         {"th_TH.UTF-8", 874},  {"ja_JP.UTF-8", 932},     {"zh_CN.UTF-8", 936},  {"zh_SG", 936},
-        {"ko_KR.UTF-8", 949},  {"zh_TW.UTF-8", 950},     {"zh_HK.UTF-8", 950},
+        {"ko_KR.UTF-8", 949},  {"zh_TW.UTF-8", 950},     {"zh_HK.UTF-8", 950},  {"tk_TM", 1250},
+        {"ky_KG.UTF-8", 1251}, {"tt_RU", 1251},          {"ug_CN", 1256},       {"hi_IN.UTF-8", 65001},
+        {"ka_GE", 65001},      {"hy_AM.UTF-8", 65001},   {"ta_IN", 65001},      {"am_ET", 65001},
     };
     for (const auto& [locale, codePage] : cases) EXPECT_EQ(CodePageOfLocale(locale).Number, codePage) << locale;
     EXPECT_EQ(CodePageText(CodePageOfLocale("ru_RU")), "Windows-1251 (Cyrillic)");
@@ -74,6 +76,13 @@ TEST(AnsiCodePage, TextBecomesOneByteACharacterOrNamesTheCharacterItCannotHold) 
         EXPECT_NE(std::string(error.what()).find("Windows-1252"), std::string::npos) << error.what();
     }
     EXPECT_THROW(ToCodePage("bad \xFF byte", western), std::invalid_argument);
+    // UTF-8 as the code page (Windows' "Use Unicode UTF-8" setting) holds every character as it is.
+    const CodePage unicode = CodePageByNumber(65001);
+    EXPECT_EQ(CodePageText(unicode), "UTF-8 (code page 65001)");
+    const std::string hindi = "/home/\xE0\xA4\xA8\xE0\xA4\xAE/\xE7\xA9\xBA \xC3\xA9\r\n";
+    EXPECT_EQ(ToCodePage(hindi, unicode), hindi);
+    EXPECT_EQ(FromCodePage(hindi, unicode), hindi);
+    EXPECT_THROW(ToCodePage("bad \xFF byte", unicode), std::invalid_argument);
 #ifdef _WIN32
     // Windows reads the five bytes 1252 leaves undefined as the control characters of their numbers.
     EXPECT_EQ(FromCodePage("\x81", western), "\xC2\x81");
