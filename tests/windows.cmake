@@ -43,7 +43,7 @@ vantorix_windows_test(export_tests
 # The windows made with Windows' own controls, with the program's icon and logo.
 vantorix_windows_test(app_tests
   SOURCES app/FormDesignTest.cpp app/win32/WindowsFormsTest.cpp ${PROJECT_SOURCE_DIR}/app/win32/vantorix.rc
-  LIBRARIES vantorix_app)
+  LIBRARIES vantorix_app vantorix_tgsrender)
 
 # The whole run: Start, tgsrender.exe and the waiting window. Its script,
 # renders and faces are kept for the Linux build, which finishes the same

@@ -204,8 +204,10 @@ void FormWindow::RunUntilClosed() {
 void FormWindow::Close() {
     if (!open_ && window_ == nullptr) return;
     open_ = false;
-    ::ShowWindow(AsHwnd(window_), SW_HIDE);
+    // The owner is enabled before this window hides, as a dialog's end does,
+    // so that Windows hands the activation back to it and not elsewhere.
     if (owner_ != nullptr) ::EnableWindow(AsHwnd(owner_), TRUE);
+    ::ShowWindow(AsHwnd(window_), SW_HIDE);
     ::PostMessageW(AsHwnd(window_), WM_NULL, 0, 0);  // wakes a modal loop to see it closed
     if (owner_ == nullptr) ::DestroyWindow(AsHwnd(window_));
 }
@@ -263,6 +265,17 @@ std::intptr_t FormWindow::Receive(unsigned message, std::uintptr_t wParam, std::
                 return 0;
             }
             case WM_TIMER: OnTimer(wParam); return 0;
+            case WM_ACTIVATE:
+                // As a dialog does: the focused control is kept while another window is
+                // active, and has the focus again when this one is.
+                if (LOWORD(wParam) == WA_INACTIVE) {
+                    const HWND focus = ::GetFocus();
+                    if (focus != nullptr && ::IsChild(window, focus)) focused_ = Ours(focus);
+                } else if (focused_ != nullptr && ::IsWindow(AsHwnd(focused_)) && ::IsWindowEnabled(AsHwnd(focused_))) {
+                    ::SetFocus(AsHwnd(focused_));
+                    return 0;
+                }
+                break;
             case WM_CLOSE:
                 if (OnCloseBox()) Close();
                 return 0;

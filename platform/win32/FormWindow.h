@@ -69,6 +69,7 @@ private:
     std::map<std::string, gdi::HWND, std::less<>> controls_;
     std::map<int, std::string> names_;  // by control ID
     std::map<std::pair<int, bool>, void*> fonts_;  // by size and weight
+    gdi::HWND focused_ = nullptr;  // the control that had the focus when the window was last deactivated
     bool open_ = false;
 };
 

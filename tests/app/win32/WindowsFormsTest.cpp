@@ -321,6 +321,43 @@ TEST(WindowsForms, EscapeCancelsTheWaitingWindowAndEnterDoesNot) {
     EXPECT_TRUE(::IsWindowEnabled(H(window.Handle())));
 }
 
+// When a modal window closes, the settings window is active again, with the
+// keyboard in the control that had it: after About and after "Done!".
+TEST(WindowsForms, TheFocusComesBackAfterEveryModalWindow) {
+    ProgramFolder program;
+    for (int frame = 1; frame <= 6; ++frame) testing::WriteRender(program.Render(frame), frame);
+    MessageCatcher messages;
+    frmMain window(program.Path());
+    window.Show();
+    const HWND main = H(window.Handle());
+    const HWND area = H(window.Control("txtTGArea")), height = H(window.Control("txtHeight"));
+    ::SetFocus(area);
+    // Whether the owner was enabled again when the About box hid: only then does
+    // Windows hand the activation back to it rather than to another program.
+    static WNDPROC procedure = nullptr;
+    static int ownerEnabledAtHiding = -1;
+    WhenShown(L"VantorixForm", L"About Vantorix...", [](HWND about) {
+        procedure = reinterpret_cast<WNDPROC>(::SetWindowLongPtrW(
+            about, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(+[](HWND w, UINT m, WPARAM wp, LPARAM lp) -> LRESULT {
+                if (m == WM_SHOWWINDOW && wp == FALSE) ownerEnabledAtHiding = ::IsWindowEnabled(::GetWindow(w, GW_OWNER));
+                return ::CallWindowProcW(procedure, w, m, wp, lp);
+            })));
+        ::SendMessageW(::FindWindowExW(about, nullptr, L"BUTTON", L"OK"), BM_CLICK, 0, 0);
+    });
+    window.btnAbout_Click();
+    win32::PumpMessages();
+    EXPECT_EQ(ownerEnabledAtHiding, TRUE);
+    EXPECT_EQ(::GetActiveWindow(), main);
+    EXPECT_EQ(::GetFocus(), area);
+    ::SetFocus(height);
+    window.btnStart_Click();  // the renders are there: the first tick finishes them and says so
+    win32::PumpMessages();
+    ASSERT_EQ(messages.shown.size(), 1u);
+    EXPECT_EQ(messages.shown[0].caption, "Done!");
+    EXPECT_EQ(::GetActiveWindow(), main);
+    EXPECT_EQ(::GetFocus(), height);
+}
+
 // Windows' own save dialog, driven from inside: Cancel keeps the output,
 // Save with a typed name puts it in.
 TEST(WindowsForms, BrowseReplacesTheOutputOnlyWithAConfirmedName) {
