@@ -3,6 +3,7 @@
 #include "job/ReadNumber.h"
 #include "platform/AnsiCodePage.h"
 #include "platform/FileSystem.h"
+#include "platform/FileError.h"
 #include "platform/ReplacementFile.h"
 #include "vantorix/version.h"
 
@@ -199,7 +200,14 @@ std::string ScriptInCodePage(const std::string& script, const std::string& progr
 void WriteSkyboxScript(const SkyboxJob& job, const std::string& programFolder) {
     const std::string text = ScriptInCodePage(ComposeSkyboxScript(job, programFolder), programFolder,
                                               ansi::SystemCodePage());
-    CreateFolderPath(RenderFolder(programFolder));
+    const std::string renderFolder = RenderFolder(programFolder);
+    CreateFolderPath(renderFolder);
+    // Said of the folder, not of a script that could not be written into it.
+    if (const int refusal = FolderRefusal(renderFolder.substr(0, renderFolder.size() - 1))) {
+        throw FileError("make the folder", renderFolder.substr(0, renderFolder.size() - 1), refusal,
+                        "Vantorix keeps its script and Terragen's renders there, beside the program: put "
+                        "Vantorix in a folder of your own, where it may make that folder");
+    }
     ReplacementFile script(ScriptPath(programFolder), InPlaceWriting::ForAPlainFile);
     script.Write(text);
     script.Commit();

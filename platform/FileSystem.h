@@ -88,6 +88,10 @@ std::string WhatIsNoFile(const std::string& path);
 // Makes one folder; false when the system refuses.
 bool MakeFolder(const std::string& path);
 
+// 0 when a folder stands at the path, else why none can be made there: an
+// errno value (ENOTDIR where something else stands).
+int FolderRefusal(const std::string& path);
+
 // The folder part of a path: everything up to and including its last separator,
 // or the empty text when it has none.
 std::string FolderOf(const std::string& path);

@@ -69,6 +69,12 @@ bool MakeFolder(const std::string& path) {
     return ::mkdir(path.c_str(), 0777) == 0;
 }
 
+int FolderRefusal(const std::string& path) {
+    struct stat status {};
+    if (::stat(path.c_str(), &status) == 0) return S_ISDIR(status.st_mode) ? 0 : ENOTDIR;
+    return ::mkdir(path.c_str(), 0777) == 0 ? 0 : errno;
+}
+
 int NewFileRefusal(const std::string& folder) {
     std::string probe = folder;
     if (!probe.empty() && probe.back() != PathSeparator) probe += PathSeparator;

@@ -90,6 +90,12 @@ bool MakeFolder(const std::string& path) {
     return ::CreateDirectoryW(win32::Wide(path).c_str(), nullptr) != 0;
 }
 
+int FolderRefusal(const std::string& path) {
+    const DWORD attributes = AttributesOf(path);
+    if (attributes != INVALID_FILE_ATTRIBUTES) return (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0 ? 0 : ENOTDIR;
+    return ::CreateDirectoryW(win32::Wide(path).c_str(), nullptr) ? 0 : win32::LastErrno();
+}
+
 int NewFileRefusal(const std::string& folder) {
     std::string probe = folder;
     if (!probe.empty() && !IsPathSeparator(probe.back())) probe += PathSeparator;

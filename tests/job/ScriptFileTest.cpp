@@ -57,15 +57,18 @@ TEST(WriteSkyboxScript, NumbersThatStopTheWriterLeaveTheDiskAsItWas) {
     EXPECT_EQ(FolderListing(temp / "Vantorix"), "Vantorix.tgs\n");
 }
 
-TEST(WriteSkyboxScript, AFileWhereTheRenderFolderBelongsStopsWithTheFileError) {
+// The message names the render folder that could not be made, and why.
+TEST(WriteSkyboxScript, AFileWhereTheRenderFolderBelongsStopsWithTheFolderNamed) {
     TempFolder temp;
     WriteFileBytes(temp / "Vantorix", "not a folder");
     try {
         WriteSkyboxScript(SkyboxJob{}, temp.Path());
         FAIL() << "the script was written";
     } catch (const FileError& error) {
-        EXPECT_EQ(error.Path(), temp / "Vantorix/Vantorix.tgs");
-        EXPECT_NE(std::string(error.what()).find(temp / "Vantorix/Vantorix.tgs"), std::string::npos) << error.what();
+        EXPECT_EQ(error.Path(), temp / "Vantorix");
+        EXPECT_NE(std::string(error.what()).find("Cannot make the folder \"" + temp / "Vantorix" + "\""),
+                  std::string::npos)
+            << error.what();
     }
     EXPECT_EQ(ReadFileBytes(temp / "Vantorix"), "not a folder");
     EXPECT_EQ(FolderListing(temp.Path()), "Vantorix\n");
@@ -128,6 +131,17 @@ TEST(WriteSkyboxScript, ARenderFolderThatRefusesNewFilesHasTheScriptWrittenInPla
             WriteSkyboxScript(SkyboxJob{}, temp / "without");
             seen += "a script was made in a folder that refuses new files; ";
         } catch (const FileError&) {
+        }
+        // A program folder the user may not write (Program Files): the folder is named, and why.
+        try {
+            WriteSkyboxScript(SkyboxJob{}, temp / "without/Vantorix");
+            seen += "a render folder was made where the user may not write; ";
+        } catch (const FileError& error) {
+            const std::string said = error.what();
+            const std::string folder = temp / "without/Vantorix/Vantorix";
+            if (said.find("Cannot make the folder \"" + folder + "\": Permission denied") != 0) {
+                seen += "said: " + said;
+            }
         }
         return seen;
     });
