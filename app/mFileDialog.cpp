@@ -15,12 +15,12 @@ using namespace dialogs;
 // The name followed by NULs to the buffer's size. A name may fill the whole
 // buffer; one NUL more, past what the dialog is told it may use, still ends it.
 std::vector<char> DialogBuffer(const std::string& text, const char* what) {
-    if (text.size() > DialogBufferSize) {
-        throw DialogNameTooLong("The " + std::string(what) + " \"" + text + "\" has " + std::to_string(text.size()) +
+    if (const std::size_t characters = CharacterCount(text); characters > DialogBufferSize) {
+        throw DialogNameTooLong("The " + std::string(what) + " \"" + text + "\" has " + std::to_string(characters) +
                                 " characters; the save dialog holds at most " + std::to_string(DialogBufferSize) +
                                 ".");
     }
-    std::vector<char> buffer(DialogBufferSize + 1, '\0');
+    std::vector<char> buffer(DialogBufferSize * BytesPerCharacter + 1, '\0');
     std::copy(text.begin(), text.end(), buffer.begin());
     return buffer;
 }

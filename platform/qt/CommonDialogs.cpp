@@ -54,14 +54,6 @@ FileTypes ReadFilter(const char* filter) {
     return types;
 }
 
-bool CopyInto(char* buffer, DWORD size, const QByteArray& text) {
-    if (buffer == nullptr) return true;
-    if (static_cast<qsizetype>(size) < text.size() + 1) return false;
-    std::memcpy(buffer, text.constData(), static_cast<std::size_t>(text.size()));
-    buffer[text.size()] = '\0';
-    return true;
-}
-
 }  // namespace
 
 int GetSaveFileNameA(OPENFILENAME* record) {
@@ -87,7 +79,8 @@ int GetSaveFileNameA(OPENFILENAME* record) {
         dialog.setDirectory(Text(record->lpstrInitialDir));
     }
     // The buffer may be full to its last byte; it is read no further.
-    const QString initialName = QString::fromUtf8(record->lpstrFile, static_cast<qsizetype>(strnlen(record->lpstrFile, record->nMaxFile)));
+    const QString initialName = QString::fromUtf8(
+        record->lpstrFile, static_cast<qsizetype>(strnlen(record->lpstrFile, record->nMaxFile * BytesPerCharacter)));
     if (!initialName.isEmpty()) dialog.selectFile(initialName);
     if (record->lpstrDefExt != nullptr && *record->lpstrDefExt != '\0') dialog.setDefaultSuffix(Text(record->lpstrDefExt));
 
@@ -96,10 +89,8 @@ int GetSaveFileNameA(OPENFILENAME* record) {
     const QString chosen = dialog.selectedFiles().constFirst();
     const QByteArray path = chosen.toUtf8();
     const QByteArray name = QFileInfo(chosen).fileName().toUtf8();
-    if (!CopyInto(record->lpstrFile, record->nMaxFile, path) ||
-        !CopyInto(record->lpstrFileTitle, record->nMaxFileTitle, name)) {
-        return 0;  // a name the caller's buffers cannot hold is no answer
-    }
+    CopyChosen(record->lpstrFile, record->nMaxFile, {path.constData(), static_cast<std::size_t>(path.size())});
+    CopyChosen(record->lpstrFileTitle, record->nMaxFileTitle, {name.constData(), static_cast<std::size_t>(name.size())});
     record->nFileOffset = static_cast<WORD>(path.size() - name.size());
     const qsizetype dot = name.lastIndexOf('.');
     record->nFileExtension = static_cast<WORD>(record->nFileOffset + (dot < 0 ? name.size() : dot + 1));

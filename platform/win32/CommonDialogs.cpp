@@ -26,17 +26,10 @@ std::wstring WideList(const char* list) {
 
 std::wstring WideOrEmpty(const char* text) { return text == nullptr ? std::wstring() : win32::Wide(text); }
 
-bool CopyInto(char* buffer, DWORD size, const std::string& text) {
-    if (buffer == nullptr) return true;
-    if (size < text.size() + 1) return false;
-    std::memcpy(buffer, text.c_str(), text.size() + 1);
-    return true;
-}
-
 }  // namespace
 
 // Windows' own dialog, asked in UTF-16 and answered in the record's UTF-8
-// buffers; a name that does not fit them is no name.
+// buffers, counted as Windows counts.
 int GetSaveFileNameA(OPENFILENAME* record) {
     if (record == nullptr || record->lStructSize != OPENFILENAME_SIZE) return 0;
     const std::wstring filter = WideList(record->lpstrFilter);
@@ -66,10 +59,8 @@ int GetSaveFileNameA(OPENFILENAME* record) {
 
     const std::string chosen = win32::Utf8(dialog.lpstrFile);
     const std::string name = win32::Utf8(dialog.lpstrFileTitle);
-    if (!CopyInto(record->lpstrFile, record->nMaxFile, chosen) ||
-        !CopyInto(record->lpstrFileTitle, record->nMaxFileTitle, name)) {
-        return 0;
-    }
+    CopyChosen(record->lpstrFile, record->nMaxFile, chosen);
+    CopyChosen(record->lpstrFileTitle, record->nMaxFileTitle, name);
     record->nFilterIndex = dialog.nFilterIndex;
     record->Flags = dialog.Flags;
     // Where the name and its extension begin, counted in the record's bytes.

@@ -141,11 +141,24 @@ TEST(SaveDialog, ANameItsBuffersCannotHoldFailsBeforeTheDialogOpens) {
     EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
 
     const TempFolder folder;
+    // Names are counted in characters as Windows counts them, not in bytes:
+    // 259 accented letters are taken, one more says why.
+    std::string accented;
+    for (std::size_t i = folder.Path().size() + 1; i < 259; ++i) accented += "\xC3\xA9";
     DialogCall longest;
-    longest.FileName = folder.Path() + "/" + std::string(259 - folder.Path().size() - 1, 'c');
+    longest.FileName = folder.Path() + "/" + accented;
     WhenModalOpens<QFileDialog>([](QFileDialog* dialog) { PressSave(dialog); });
     EXPECT_TRUE(longest.Show());
-    EXPECT_EQ(longest.FileName.size(), 259u);
+    EXPECT_EQ(longest.FileName, folder.Path() + "/" + accented);
+    DialogCall tooLong;
+    tooLong.FileName = folder.Path() + "/" + accented + "\xC3\xA9";
+    WhenModalOpens<QFileDialog>([](QFileDialog* dialog) { PressSave(dialog); });
+    try {
+        tooLong.Show();
+        ADD_FAILURE() << "a name of 260 characters was taken";
+    } catch (const std::length_error& error) {
+        EXPECT_NE(std::string(error.what()).find("has 260 characters"), std::string::npos) << error.what();
+    }
 
     // A name that fills its buffer exactly is shown whole (a chosen path must
     // still leave room for its NUL, so this one is cancelled).
