@@ -197,7 +197,31 @@ std::string ScriptInCodePage(const std::string& script, const std::string& progr
     }
 }
 
+#ifdef _WIN32
+// Windows drops blanks and dots from the end of a path's last part only: a
+// folder typed as "Sky  " in "Sky  \Low" would be made as "Sky  ", which
+// Explorer cannot open, and "Sky" would be made too. Refused before anything.
+void RefuseFolderNamesWindowsCannotKeep(const std::string& output) {
+    std::string part;
+    for (const char c : output) {
+        if (!IsPathSeparator(c)) {
+            part += c;
+            continue;
+        }
+        if (!part.empty() && part != "." && part != ".." && (part.back() == ' ' || part.back() == '.')) {
+            throw SkyboxJobError("The output folder \"" + part + "\" in \"" + output + "\" ends in " +
+                                 (part.back() == ' ' ? "a blank" : "a dot") +
+                                 ", which Windows drops from a folder's name: take it away, and press Start again.");
+        }
+        part.clear();
+    }
+}
+#endif
+
 void WriteSkyboxScript(const SkyboxJob& job, const std::string& programFolder) {
+#ifdef _WIN32
+    RefuseFolderNamesWindowsCannotKeep(job.Output);
+#endif
     const std::string text = ScriptInCodePage(ComposeSkyboxScript(job, programFolder), programFolder,
                                               ansi::SystemCodePage());
     const std::string renderFolder = RenderFolder(programFolder);

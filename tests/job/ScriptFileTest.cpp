@@ -74,6 +74,31 @@ TEST(WriteSkyboxScript, AFileWhereTheRenderFolderBelongsStopsWithTheFolderNamed)
     EXPECT_EQ(FolderListing(temp.Path()), "Vantorix\n");
 }
 
+#ifdef _WIN32
+// Windows drops blanks and dots from the end of a path's last part only: an
+// output folder ending in one is refused at Start, naming it; a name may.
+TEST(WriteSkyboxScript, AnOutputFolderEndingInABlankOrADotIsRefusedOnWindows) {
+    TempFolder temp;
+    for (const auto& [output, part] : {std::pair{"C:\\Sky  \\Low", "\"Sky  \""}, {"Sky.\\Low", "\"Sky.\""},
+                                       {"a/b \\Sky", "\"b \""}}) {
+        SkyboxJob job;
+        job.Output = output;
+        try {
+            WriteSkyboxScript(job, temp.Path());
+            ADD_FAILURE() << output << " was taken";
+        } catch (const SkyboxJobError& error) {
+            EXPECT_NE(std::string(error.what()).find(part), std::string::npos) << error.what();
+        }
+    }
+    EXPECT_EQ(FolderListing(temp.Path()), "");
+    for (const char* output : {"C:\\Sky\\.\\Low", "..\\Sky", "Sky\\Low.", "Sky\\Low "}) {
+        SkyboxJob job;
+        job.Output = output;
+        EXPECT_NO_THROW(WriteSkyboxScript(job, temp.Path())) << output;
+    }
+}
+#endif
+
 #ifndef _WIN32
 using testing::AsUnprivilegedUser;
 using testing::GiveToChild;
