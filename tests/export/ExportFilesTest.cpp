@@ -354,9 +354,11 @@ TEST(ExportCommand, WritesEveryOutputAskedForBesideItsNameAndNamesTheCubeMapFace
                                      temp / "sky_West.bmp", temp / "sky_Up.bmp", temp / "sky_Down.bmp", "--equirect",
                                      temp / "out/pano.bmp", "--width", "20", "--faces-gl", temp / "gl/cube.jpg",
                                      "--vcross", temp / "out/v.tga", "--dds", temp / "out/sky.dds", "--layout", "2x3",
-                                     temp / "out/godot.png"}),
+                                     temp / "out/godot.png", "--preview", temp / "out/look.html"}),
               report, nullptr);
-    EXPECT_EQ(FolderListing(temp / "out"), "godot.png\npano.bmp\nsky.dds\nv.tga\n");
+    EXPECT_EQ(FolderListing(temp / "out"), "godot.png\nlook.html\npano.bmp\nsky.dds\nv.tga\n");
+    EXPECT_NE(ReadFileBytes(temp / "out/look.html").find("<title>Sky: sky_North.bmp</title>"), std::string::npos)
+        << "named without the folders, which may hold the user's name";
     const RgbImage godot = Load(temp / "out/godot.png");
     EXPECT_TRUE(godot.Width == 12 && godot.Height == 18) << "2 columns, 3 rows: " << godot.Width << " x " << godot.Height;
     CubeMap map;

@@ -3,7 +3,9 @@
 #include "tools/tgsrender/FrameFile.h"
 #include "tools/tgsrender/SkyScene.h"
 #include "tools/tgsrender/TerragenScript.h"
-#ifndef _WIN32
+#ifdef _WIN32
+#include "platform/win32/Windows.h"
+#else
 #include "platform/AnsiCodePage.h"
 #endif
 
@@ -31,6 +33,30 @@ constexpr const char* Usage =
     "  --frame-pause MS  pause after each frame\n"
     "  --pieces N        write each frame in N parts, as a slow renderer would\n"
     "  --piece-pause MS  pause between those parts (default 250)\n";
+
+#ifdef _WIN32
+// Names come from the script and the command line in the ANSI code page,
+// and a console shows another (the OEM one): a line for a console goes to it
+// as UTF-16, a line for a file or a pipe as it is.
+void Say(std::ostream& stream, const std::string& line) {
+    const HANDLE console = ::GetStdHandle(&stream == &std::cout ? STD_OUTPUT_HANDLE : STD_ERROR_HANDLE);
+    DWORD mode = 0;
+    if (!::GetConsoleMode(console, &mode)) {
+        stream << line << std::flush;
+        return;
+    }
+    stream.flush();
+    const int length = ::MultiByteToWideChar(CP_ACP, 0, line.data(), static_cast<int>(line.size()), nullptr, 0);
+    std::wstring wide(static_cast<std::size_t>(length), L'\0');
+    ::MultiByteToWideChar(CP_ACP, 0, line.data(), static_cast<int>(line.size()), wide.data(), length);
+    DWORD written = 0;
+    ::WriteConsoleW(console, wide.data(), static_cast<DWORD>(wide.size()), &written, nullptr);
+}
+#else
+void Say(std::ostream& stream, const std::string& line) {
+    stream << line << std::flush;
+}
+#endif
 
 bool ReadWhole(const char* text, int low, int high, int& value) {
     const char* end = text + std::strlen(text);
@@ -64,7 +90,7 @@ int main(int argc, char** argv) {
         } else if (scriptPath == nullptr && option.rfind("--", 0) != 0) {
             scriptPath = argv[i];
         } else {
-            std::cerr << "tgsrender: unknown option " << option << "\n" << Usage;
+            Say(std::cerr, "tgsrender: unknown option " + option + "\n" + Usage);
             return 2;
         }
     }
@@ -77,7 +103,7 @@ int main(int argc, char** argv) {
     std::stringstream text;
     text << in.rdbuf();
     if (!in) {
-        std::cerr << "tgsrender: cannot read \"" << scriptPath << "\": " << std::strerror(errno) << "\n";
+        Say(std::cerr, "tgsrender: cannot read \"" + std::string(scriptPath) + "\": " + std::strerror(errno) + "\n");
         return 1;
     }
     std::string script = text.str();
@@ -87,7 +113,7 @@ int main(int argc, char** argv) {
     try {
         script = vantorix::ansi::FromCodePage(script, vantorix::ansi::SystemCodePage());
     } catch (const std::invalid_argument& error) {
-        std::cerr << "tgsrender: " << scriptPath << ": " << error.what() << "\n";
+        Say(std::cerr, "tgsrender: " + std::string(scriptPath) + ": " + error.what() + "\n");
         return 1;
     }
 #endif
@@ -96,14 +122,14 @@ int main(int argc, char** argv) {
     try {
         RunTerragenScript(script, [&](const std::string& frameName, const Camera& camera) {
             WriteFrameFile(frameName, size, size, RenderFrame(scene, camera, size, size), writing);
-            std::cout << "Rendered " << frameName << std::endl;
+            Say(std::cout, "Rendered " + frameName + "\n");
             std::this_thread::sleep_for(std::chrono::milliseconds(framePause));
         });
     } catch (const ScriptError& error) {
-        std::cerr << "tgsrender: " << scriptPath << ", " << error.what() << "\n";
+        Say(std::cerr, "tgsrender: " + std::string(scriptPath) + ", " + error.what() + "\n");
         return 1;
     } catch (const std::exception& error) {
-        std::cerr << "tgsrender: " << error.what() << "\n";
+        Say(std::cerr, "tgsrender: " + std::string(error.what()) + "\n");
         return 1;
     }
     return 0;
