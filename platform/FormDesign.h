@@ -12,6 +12,11 @@ namespace vantorix::design {
 
 inline constexpr int TwipsPerPixel = 15;  // at 96 dots per inch
 constexpr int Pixels(int twips) { return twips / TwipsPerPixel; }
+// At a screen of `dpi` dots per inch: a twip is 1/1440 inch (15 to the pixel
+// at 96 dpi, 10 at 144), to the nearest pixel.
+constexpr int Pixels(int twips, int dpi) { return (twips * dpi + 720) / 1440; }
+// A font's pixel size at 96 dpi, at `dpi`.
+constexpr int FontPixels(int pixelsAt96, int dpi) { return (pixelsAt96 * dpi + 48) / 96; }
 
 enum class Kind { Frame, Label, TextBox, Button, CheckBox, Option, ScrollBar, Picture };
 enum class Align { Left, Centre, Right };

@@ -44,6 +44,27 @@ vantorix_windows_test(export_tests
 vantorix_windows_test(app_tests
   SOURCES app/FormDesignTest.cpp app/win32/WindowsFormsTest.cpp ${PROJECT_SOURCE_DIR}/app/win32/vantorix.rc
   LIBRARIES vantorix_app vantorix_tgsrender)
+set_source_files_properties(${PROJECT_SOURCE_DIR}/app/win32/vantorix.rc TARGET_DIRECTORY app_tests PROPERTIES
+                            OBJECT_DEPENDS "${PROJECT_SOURCE_DIR}/app/art/icon.ico;${PROJECT_SOURCE_DIR}/app/art/logo.gif")
+# The program's own manifest, so that the windows are laid out at the screen's DPI as the program's are.
+vantorix_windows_resources(app_tests "Vantorix's window tests" FALSE)
+# Every control and caption again on a screen of 144 dots per inch (150 percent), in a prefix of its own.
+set(wine_prefix_144 ${CMAKE_BINARY_DIR}/wine-prefix-144)
+add_test(NAME wine_prefix_at_144_dpi
+         COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/support/make-wine-prefix-at-dpi ${wine_prefix_144} 144)
+set_tests_properties(wine_prefix_at_144_dpi PROPERTIES FIXTURES_SETUP wine_144)
+add_test(NAME WindowsFormsAt144Dpi COMMAND app_tests --gtest_filter=WindowsForms.EveryControl*)
+set_tests_properties(WindowsFormsAt144Dpi PROPERTIES FIXTURES_REQUIRED wine_144
+                     ENVIRONMENT "WINEPREFIX=${wine_prefix_144};VANTORIX_SCREEN_DPI=144")
+
+# What Windows shows of the three programs: manifests, versions, icons.
+vantorix_windows_test(resources_tests
+  SOURCES app/win32/ProgramResourcesTest.cpp
+  LIBRARIES vantorix_platform vantorix_version version)
+target_compile_definitions(resources_tests PRIVATE "VANTORIX_PROGRAM_W=L\"Z:$<TARGET_FILE:vantorix>\""
+                           "VANTORIX_TGSRENDER_W=L\"Z:$<TARGET_FILE:tgsrender>\""
+                           "VANTORIX_EXPORT_W=L\"Z:$<TARGET_FILE:vantorix-export>\"")
+add_dependencies(resources_tests vantorix tgsrender vantorix-export)
 
 # The whole run: Start, tgsrender.exe and the waiting window. Its script,
 # renders and faces are kept for the Linux build, which finishes the same

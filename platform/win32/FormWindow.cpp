@@ -3,6 +3,8 @@
 #include "platform/MessageBox.h"
 #include "platform/win32/Windows.h"
 
+#include <commctrl.h>
+
 #include <algorithm>
 #include <stdexcept>
 
@@ -22,9 +24,41 @@ LRESULT CALLBACK WindowProcedure(HWND window, UINT message, WPARAM wParam, LPARA
     return FormWindow::Procedure(Ours(window), message, wParam, lParam);
 }
 
+// Windows 10's calls for a window's own DPI, where Windows has them.
+template <typename Function>
+Function UserCall(const char* name) {
+    return reinterpret_cast<Function>(reinterpret_cast<void (*)()>(::GetProcAddress(::GetModuleHandleW(L"user32.dll"), name)));
+}
+
+int SystemDpi() {
+    const HDC screen = ::GetDC(nullptr);
+    const int dpi = ::GetDeviceCaps(screen, LOGPIXELSX);
+    ::ReleaseDC(nullptr, screen);
+    return dpi > 0 ? dpi : 96;
+}
+
+int WindowDpi(HWND window) {
+    static const auto forWindow = UserCall<UINT(WINAPI*)(HWND)>("GetDpiForWindow");
+    const UINT dpi = forWindow != nullptr ? forWindow(window) : 0;
+    return dpi > 0 ? static_cast<int>(dpi) : SystemDpi();
+}
+
+// The frame around a client area of that size at that DPI.
+RECT FrameAround(int clientWidth, int clientHeight, DWORD style, DWORD extendedStyle, int dpi) {
+    static const auto forDpi = UserCall<BOOL(WINAPI*)(RECT*, DWORD, BOOL, DWORD, UINT)>("AdjustWindowRectExForDpi");
+    RECT frame{0, 0, clientWidth, clientHeight};
+    if (forDpi == nullptr || !forDpi(&frame, style, FALSE, extendedStyle, static_cast<UINT>(dpi))) {
+        ::AdjustWindowRectEx(&frame, style, FALSE, extendedStyle);
+    }
+    return frame;
+}
+
 void RegisterClassOnce(WNDPROC procedure) {
     static bool registered = false;
     if (registered) return;
+    // Windows' themed controls, where the program's manifest asks for them.
+    INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES};
+    ::InitCommonControlsEx(&controls);
     WNDCLASSEXW windowClass{};
     windowClass.cbSize = sizeof windowClass;
     windowClass.lpfnWndProc = procedure;
@@ -47,9 +81,8 @@ bool DialogKeyboard(MSG& message) {
 }
 
 // Where a window of this client size stands centred on `around` (screen coordinates).
-RECT Centred(const RECT& around, int clientWidth, int clientHeight, DWORD style, DWORD extendedStyle) {
-    RECT frame{0, 0, clientWidth, clientHeight};
-    ::AdjustWindowRectEx(&frame, style, FALSE, extendedStyle);
+RECT Centred(const RECT& around, int clientWidth, int clientHeight, DWORD style, DWORD extendedStyle, int dpi) {
+    const RECT frame = FrameAround(clientWidth, clientHeight, style, extendedStyle, dpi);
     const int width = frame.right - frame.left, height = frame.bottom - frame.top;
     const int left = around.left + (around.right - around.left - width) / 2;
     const int top = around.top + (around.bottom - around.top - height) / 2;
@@ -63,14 +96,16 @@ FormWindow::FormWindow(design::Form design, gdi::HWND owner, int iconResource)
     RegisterClassOnce(&WindowProcedure);
     const DWORD style = design_.ToolWindow ? WS_POPUP | WS_CAPTION | WS_SYSMENU : WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU;
     const DWORD extended = WS_EX_CONTROLPARENT | (design_.ToolWindow ? WS_EX_TOOLWINDOW : 0);
-    RECT frame{0, 0, design::Pixels(design_.Width), design::Pixels(design_.Height)};
-    ::AdjustWindowRectEx(&frame, style, FALSE, extended);
     const HWND window = ::CreateWindowExW(extended, WindowClass, Wide(design_.Caption).c_str(), style, CW_USEDEFAULT,
-                                          CW_USEDEFAULT, frame.right - frame.left, frame.bottom - frame.top,
-                                          AsHwnd(owner_), nullptr, ::GetModuleHandleW(nullptr), this);
+                                          CW_USEDEFAULT, 0, 0, AsHwnd(owner_), nullptr, ::GetModuleHandleW(nullptr), this);
     if (window == nullptr) throw std::runtime_error("Windows cannot make the window " + design_.Name + ".");
     window_ = Ours(window);
     ++openWindows;
+    dpi_ = WindowDpi(window);  // the monitor's it opens on; WM_DPICHANGED says when that changes
+    const RECT frame = FrameAround(design::Pixels(design_.Width, dpi_), design::Pixels(design_.Height, dpi_), style,
+                                   extended, dpi_);
+    ::SetWindowPos(window, nullptr, 0, 0, frame.right - frame.left, frame.bottom - frame.top,
+                   SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     MakeControls(iconResource);
 }
 
@@ -86,8 +121,9 @@ void FormWindow::MakeControls(int iconResource) {
         const auto icon = [&](int size) {
             return reinterpret_cast<LPARAM>(::LoadImageW(instance, MAKEINTRESOURCEW(iconResource), IMAGE_ICON, size, size, 0));
         };
-        ::SendMessageW(AsHwnd(window_), WM_SETICON, ICON_SMALL, icon(16));
-        ::SendMessageW(AsHwnd(window_), WM_SETICON, ICON_BIG, icon(32));
+        // The sizes Windows shows at this screen's DPI: 16 and 32 pixels at 96, larger above it.
+        ::SendMessageW(AsHwnd(window_), WM_SETICON, ICON_SMALL, icon(::GetSystemMetrics(SM_CXSMICON)));
+        ::SendMessageW(AsHwnd(window_), WM_SETICON, ICON_BIG, icon(::GetSystemMetrics(SM_CXICON)));
     }
     // Windows' tab order is the order controls are made in: the focusable
     // ones in their tab order first, then labels and frames, which lie under them.
@@ -121,19 +157,10 @@ void FormWindow::MakeControls(int iconResource) {
             case Kind::Option: windowClass = L"BUTTON", style |= BS_AUTORADIOBUTTON; break;
             case Kind::ScrollBar: windowClass = L"SCROLLBAR", style |= SBS_HORZ; break;
         }
-        const HWND made = ::CreateWindowExW(
-            extended, windowClass, Wide(control->Caption).c_str(), style, design::Pixels(design_.AbsoluteLeft(*control)),
-            design::Pixels(design_.AbsoluteTop(*control)), design::Pixels(control->Width), design::Pixels(control->Height),
-            AsHwnd(window_), reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance, nullptr);
+        const HWND made = ::CreateWindowExW(extended, windowClass, Wide(control->Caption).c_str(), style, 0, 0, 0, 0,
+                                            AsHwnd(window_), reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance,
+                                            nullptr);
         if (made == nullptr) throw std::runtime_error("Windows cannot make the control " + control->Name + ".");
-        // Arial in pixels at 96 dots per inch, as the design gives it.
-        void*& font = fonts_[{control->FontPixels, control->Bold}];
-        if (font == nullptr) {
-            font = ::CreateFontW(-control->FontPixels, 0, 0, 0, control->Bold ? FW_BOLD : FW_NORMAL, FALSE, FALSE, FALSE,
-                                 DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
-                                 DEFAULT_PITCH | FF_SWISS, L"Arial");
-        }
-        ::SendMessageW(made, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
         if (control->Type == Kind::CheckBox || control->Type == Kind::Option) {
             ::SendMessageW(made, BM_SETCHECK, control->Value ? BST_CHECKED : BST_UNCHECKED, 0);
         }
@@ -144,6 +171,28 @@ void FormWindow::MakeControls(int iconResource) {
         controls_[control->Name] = Ours(made);
         names_[id++] = control->Name;
     }
+    LayOut();
+}
+
+void FormWindow::LayOut() {
+    std::map<std::pair<int, bool>, void*> fonts;
+    for (const design::Control& control : design_.Controls) {
+        const HWND made = AsHwnd(Control(control.Name));
+        ::SetWindowPos(made, nullptr, design::Pixels(design_.AbsoluteLeft(control), dpi_),
+                       design::Pixels(design_.AbsoluteTop(control), dpi_), design::Pixels(control.Width, dpi_),
+                       design::Pixels(control.Height, dpi_), SWP_NOZORDER | SWP_NOACTIVATE);
+        // Arial at the design's pixels for 96 dots per inch, at the window's.
+        void*& font = fonts[{design::FontPixels(control.FontPixels, dpi_), control.Bold}];
+        if (font == nullptr) {
+            font = ::CreateFontW(-design::FontPixels(control.FontPixels, dpi_), 0, 0, 0,
+                                 control.Bold ? FW_BOLD : FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
+                                 OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_SWISS,
+                                 L"Arial");
+        }
+        ::SendMessageW(made, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
+    }
+    for (const auto& [size, font] : fonts_) ::DeleteObject(static_cast<HFONT>(font));
+    fonts_ = std::move(fonts);
 }
 
 gdi::HWND FormWindow::Control(std::string_view name) const {
@@ -156,9 +205,9 @@ void FormWindow::Show() {
     RECT workArea{};
     ::SystemParametersInfoW(SPI_GETWORKAREA, 0, &workArea, 0);
     const HWND window = AsHwnd(window_);
-    const RECT frame = Centred(workArea, design::Pixels(design_.Width), design::Pixels(design_.Height),
+    const RECT frame = Centred(workArea, design::Pixels(design_.Width, dpi_), design::Pixels(design_.Height, dpi_),
                                static_cast<DWORD>(::GetWindowLongPtrW(window, GWL_STYLE)),
-                               static_cast<DWORD>(::GetWindowLongPtrW(window, GWL_EXSTYLE)));
+                               static_cast<DWORD>(::GetWindowLongPtrW(window, GWL_EXSTYLE)), dpi_);
     ::SetWindowPos(window, nullptr, frame.left, frame.top, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
     ::ShowWindow(window, SW_SHOW);
     ::UpdateWindow(window);
@@ -175,9 +224,9 @@ void FormWindow::ShowModal() {
     } else {
         ::SystemParametersInfoW(SPI_GETWORKAREA, 0, &around, 0);
     }
-    const RECT frame = Centred(around, design::Pixels(design_.Width), design::Pixels(design_.Height),
+    const RECT frame = Centred(around, design::Pixels(design_.Width, dpi_), design::Pixels(design_.Height, dpi_),
                                static_cast<DWORD>(::GetWindowLongPtrW(window, GWL_STYLE)),
-                               static_cast<DWORD>(::GetWindowLongPtrW(window, GWL_EXSTYLE)));
+                               static_cast<DWORD>(::GetWindowLongPtrW(window, GWL_EXSTYLE)), dpi_);
     ::SetWindowPos(window, nullptr, frame.left, frame.top, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
     if (owner != nullptr) ::EnableWindow(owner, FALSE);
     ::ShowWindow(window, SW_SHOW);
@@ -265,6 +314,15 @@ std::intptr_t FormWindow::Receive(unsigned message, std::uintptr_t wParam, std::
                 return 0;
             }
             case WM_TIMER: OnTimer(wParam); return 0;
+            case WM_DPICHANGED: {
+                // Moved to a monitor of another DPI: the size Windows suggests, every control laid out again.
+                dpi_ = LOWORD(wParam);
+                const auto* suggested = reinterpret_cast<const RECT*>(lParam);
+                ::SetWindowPos(window, nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
+                               suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
+                LayOut();
+                return 0;
+            }
             case WM_ACTIVATE:
                 // As a dialog does: the focused control is kept while another window is
                 // active, and has the focus again when this one is.

@@ -9,7 +9,8 @@
 #include <string_view>
 
 // A form's window made with Windows' own controls, as its design says: each
-// control where the design puts it (twips / 15), captioned, with its font,
+// control where the design puts it at the window's DPI (twips x dpi / 1440,
+// again whenever the window moves to a monitor of another DPI), captioned, with its font,
 // value and alignment. Tab and the arrow keys work as in Windows' dialogs:
 // Tab stops once in each option group, at its chosen option, and the arrows
 // move the choice. The windows that derive from it only wire the controls.
@@ -26,6 +27,8 @@ public:
     // The control of that name; throws std::out_of_range when the form has none.
     gdi::HWND Control(std::string_view name) const;
     const design::Form& Design() const noexcept { return design_; }
+    // The dots per inch the window is laid out at.
+    int Dpi() const noexcept { return dpi_; }
 
     // Shows the window centred on the screen's work area and gives the focus
     // to the first control in the tab order.
@@ -61,6 +64,8 @@ public:
 private:
     std::intptr_t Receive(unsigned message, std::uintptr_t wParam, std::intptr_t lParam);
     void MakeControls(int iconResource);
+    // Places every control and gives it its font, at dpi_.
+    void LayOut();
     void RunUntilClosed();
 
     design::Form design_;
@@ -68,7 +73,8 @@ private:
     gdi::HWND window_ = nullptr;
     std::map<std::string, gdi::HWND, std::less<>> controls_;
     std::map<int, std::string> names_;  // by control ID
-    std::map<std::pair<int, bool>, void*> fonts_;  // by size and weight
+    std::map<std::pair<int, bool>, void*> fonts_;  // by size at dpi_ and weight
+    int dpi_ = 96;
     gdi::HWND focused_ = nullptr;  // the control that had the focus when the window was last deactivated
     bool open_ = false;
 };

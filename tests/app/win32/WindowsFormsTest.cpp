@@ -13,6 +13,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cstdlib>
 #include <filesystem>
 #include <functional>
 
@@ -51,6 +52,14 @@ void WhenShown(const wchar_t* windowClass, std::wstring title, std::function<voi
     });
 }
 
+// The DPI this run's screen has (Wine's LogPixels): 96, or 144 in the run at 144.
+int ScreenDpi() {
+    const HDC screen = ::GetDC(nullptr);
+    const int dpi = ::GetDeviceCaps(screen, LOGPIXELSX);
+    ::ReleaseDC(nullptr, screen);
+    return dpi;
+}
+
 // Where a control stands in its form's client area, in pixels.
 RECT PlaceInForm(HWND control) {
     RECT place{};
@@ -67,7 +76,7 @@ std::string Where(const RECT& r) {
 // The caption in the control's own font: one line within the room the
 // control leaves it (a box's indicator, a button's bevel, a frame's corners),
 // or a wrapping label's lines within its height.
-void ExpectCaptionFits(HWND control, const design::Control& design) {
+void ExpectCaptionFits(HWND control, const design::Control& design, int dpi) {
     using design::Kind;
     if (design.Type == Kind::ScrollBar || design.Type == Kind::Picture || design.Type == Kind::TextBox) return;
     const HDC dc = ::GetDC(control);
@@ -75,7 +84,7 @@ void ExpectCaptionFits(HWND control, const design::Control& design) {
     const std::wstring caption = win32::Wide(design.Caption);
     TEXTMETRICW metrics{};
     ::GetTextMetricsW(dc, &metrics);
-    const int width = design::Pixels(design.Width), height = design::Pixels(design.Height);
+    const int width = design::Pixels(design.Width, dpi), height = design::Pixels(design.Height, dpi);
     if (design.Wraps) {
         RECT needed{0, 0, width, 0};
         ::DrawTextW(dc, caption.c_str(), -1, &needed, DT_CALCRECT | DT_WORDBREAK | DT_NOPREFIX);
@@ -84,9 +93,9 @@ void ExpectCaptionFits(HWND control, const design::Control& design) {
         SIZE size{};
         ::GetTextExtentPoint32W(dc, caption.c_str(), static_cast<int>(caption.size()), &size);
         int room = width;
-        if (design.Type == Kind::CheckBox || design.Type == Kind::Option) room -= 13 + metrics.tmAveCharWidth;
-        if (design.Type == Kind::Button) room -= 8;
-        if (design.Type == Kind::Frame) room -= 16;
+        if (design.Type == Kind::CheckBox || design.Type == Kind::Option) room -= 13 * dpi / 96 + metrics.tmAveCharWidth;
+        if (design.Type == Kind::Button) room -= 8 * dpi / 96;
+        if (design.Type == Kind::Frame) room -= 16 * dpi / 96;
         EXPECT_LE(size.cx, room) << design.Caption;
         if (design.Type != Kind::Frame) {
             EXPECT_LE(metrics.tmHeight, height) << design.Caption;
@@ -96,25 +105,29 @@ void ExpectCaptionFits(HWND control, const design::Control& design) {
     ::ReleaseDC(control, dc);
 }
 
-// The form's client area and every control as its description has them.
+// The form's client area and every control as its description has them, at
+// the screen's DPI (the tests run again at 144: twips x dpi / 1440).
 void ExpectAsDesigned(const win32::FormWindow& form) {
     const design::Form& design = form.Design();
+    const int dpi = form.Dpi();
+    EXPECT_EQ(dpi, ScreenDpi());
     RECT client{};
     ::GetClientRect(H(form.Handle()), &client);
-    EXPECT_EQ(Where(client), Where({0, 0, design::Pixels(design.Width), design::Pixels(design.Height)}));
+    EXPECT_EQ(Where(client), Where({0, 0, design::Pixels(design.Width, dpi), design::Pixels(design.Height, dpi)}));
     wchar_t title[64] = {};
     ::GetWindowTextW(H(form.Handle()), title, 64);
     EXPECT_EQ(win32::Utf8(title), design.Caption);
     for (const design::Control& control : design.Controls) {
         SCOPED_TRACE(control.Name);
         const HWND made = H(form.Control(control.Name));
-        const int left = design::Pixels(design.AbsoluteLeft(control)), top = design::Pixels(design.AbsoluteTop(control));
-        EXPECT_EQ(Where(PlaceInForm(made)),
-                  Where({left, top, left + design::Pixels(control.Width), top + design::Pixels(control.Height)}));
+        const int left = design::Pixels(design.AbsoluteLeft(control), dpi);
+        const int top = design::Pixels(design.AbsoluteTop(control), dpi);
+        EXPECT_EQ(Where(PlaceInForm(made)), Where({left, top, left + design::Pixels(control.Width, dpi),
+                                                   top + design::Pixels(control.Height, dpi)}));
         if (control.Type != design::Kind::ScrollBar && control.Type != design::Kind::Picture) {
             EXPECT_EQ(form.Text(control.Name), control.Caption);
         }
-        ExpectCaptionFits(made, control);
+        ExpectCaptionFits(made, control, dpi);
     }
 }
 
@@ -132,6 +145,9 @@ bool CentredOn(HWND window, const RECT& around) {
 }
 
 TEST(WindowsForms, EveryControlStandsAsDesignedWithItsCaptionInFull) {
+    if (const char* dpi = std::getenv("VANTORIX_SCREEN_DPI")) {
+        ASSERT_EQ(ScreenDpi(), std::atoi(dpi));
+    }
     ProgramFolder program;
     frmMain window(program.Path());
     ExpectAsDesigned(window);
