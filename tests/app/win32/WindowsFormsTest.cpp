@@ -307,6 +307,29 @@ TEST(WindowsForms, AboutOpensModallyCentredOnTheSettingsWindow) {
     EXPECT_TRUE(::IsWindowVisible(main));
 }
 
+// Moved to a monitor of another DPI (Windows says so with WM_DPICHANGED),
+// the form takes the size Windows suggests and lays every control out again.
+TEST(WindowsForms, AMoveToAMonitorOfAnotherDpiLaysTheFormOutAgain) {
+    ProgramFolder program;
+    frmMain window(program.Path());
+    const int dpi = window.Dpi() == 144 ? 96 : 144;
+    RECT suggested{100, 100, 100 + design::Pixels(8295, dpi) + 20, 100 + design::Pixels(5295, dpi) + 40};
+    ::SendMessageW(H(window.Handle()), WM_DPICHANGED, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(&suggested));
+    EXPECT_EQ(window.Dpi(), dpi);
+    EXPECT_EQ(Where(Frame(H(window.Handle()))), Where(suggested));
+    const design::Form& form = window.Design();
+    for (const char* name : {"txtHeight", "optConvert(2)", "btnExit"}) {
+        const design::Control& control = form[name];
+        const int left = design::Pixels(form.AbsoluteLeft(control), dpi), top = design::Pixels(form.AbsoluteTop(control), dpi);
+        EXPECT_EQ(Where(PlaceInForm(H(window.Control(name)))), Where({left, top, left + design::Pixels(control.Width, dpi),
+                                                                     top + design::Pixels(control.Height, dpi)}))
+            << name;
+        LOGFONTW font{};
+        ::GetObjectW(reinterpret_cast<HFONT>(::SendMessageW(H(window.Control(name)), WM_GETFONT, 0, 0)), sizeof font, &font);
+        EXPECT_EQ(font.lfHeight, -design::FontPixels(control.FontPixels, dpi)) << name;
+    }
+}
+
 // Escape cancels the waiting window, as a dialog's Cancel does; Enter, which
 // it has no button for, leaves it waiting.
 TEST(WindowsForms, EscapeCancelsTheWaitingWindowAndEnterDoesNot) {
