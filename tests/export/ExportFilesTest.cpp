@@ -500,7 +500,9 @@ TEST(ExportCommand, OneFileIsRecognisedHoweverItIsReached) {
         std::string said;
     } cases[] = {
         {{sky, "--cross", temp / "d1/old.png", "--strip", temp / "d1/second.png"}, 2, "both write"},
-#ifndef _WIN32
+#ifdef _WIN32
+        {{sky, "--cross", temp / "d1/New.png", "--strip", temp / "D1/nEW.png"}, 2, "both write"},  // Windows folds case
+#else
         {{sky, "--cross", temp / "d1/x.png", "--strip", temp / "d2/x.png"}, 2, "both write"},
         {{"--faces", sky + "_North.bmp", sky + "_South.bmp", sky + "_East.bmp", sky + "_West.bmp", temp / "pipe.bmp",
           sky + "_Down.bmp", "--cross", temp / "x.png"},
