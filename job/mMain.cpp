@@ -227,8 +227,9 @@ void WriteSkyboxScript(const SkyboxJob& job, const std::string& programFolder) {
     const std::string renderFolder = RenderFolder(programFolder);
     CreateFolderPath(renderFolder);
     // Said of the folder, not of a script that could not be written into it.
-    if (const int refusal = FolderRefusal(renderFolder.substr(0, renderFolder.size() - 1))) {
-        throw FileError("make the folder", renderFolder.substr(0, renderFolder.size() - 1), refusal,
+    const std::string folder = renderFolder.substr(0, renderFolder.size() - 1);  // without its separator
+    if (const int refusal = FolderRefusal(folder)) {
+        throw FileError("make the folder", folder, refusal,
                         "Vantorix keeps its script and Terragen's renders there, beside the program: put "
                         "Vantorix in a folder of your own, where it may make that folder");
     }

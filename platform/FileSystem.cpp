@@ -49,14 +49,21 @@ FileIdentity CopyAcrossFileSystems(const std::string& from, const std::string& t
 
 }  // namespace
 
+namespace {
+
+bool SameEntry(const FileIdentity& a, const FileIdentity& b) {
+    return a.Device == b.Device && a.Inode == b.Inode && a.InodeHigh == b.InodeHigh;
+}
+
+}  // namespace
+
 bool SameFile(const FileIdentity& a, const FileIdentity& b) {
     if (a.Inode != b.Inode || a.InodeHigh != b.InodeHigh) return false;
     return a.Device == b.Device || (a.Size == b.Size && a.Modified == b.Modified);
 }
 
 bool Unchanged(const FileIdentity& was, const FileIdentity& is) {
-    return was.Device == is.Device && was.Inode == is.Inode && was.InodeHigh == is.InodeHigh &&
-           was.Size == is.Size && was.Modified == is.Modified;
+    return SameEntry(was, is) && was.Size == is.Size && was.Modified == is.Modified;
 }
 
 std::string FolderOf(const std::string& path) {
@@ -123,7 +130,7 @@ void RefuseReplacingGuarded(const std::string& path) {
 
 bool NamesFile(const std::string& path, const FileIdentity& file) {
     const auto entry = EntryIdentityOf(path);
-    return entry && entry->Device == file.Device && entry->Inode == file.Inode && entry->InodeHigh == file.InodeHigh;
+    return entry && SameEntry(*entry, file);
 }
 
 void MoveIntoPlace(const std::string& from, const std::string& to, const FileIdentity& written) {
