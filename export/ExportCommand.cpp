@@ -27,34 +27,6 @@
 
 namespace vantorix::cube {
 
-const char* const ExportUsage =
-    "usage: vantorix-export [options] PREFIX\n"
-    "       vantorix-export [options] --faces NORTH SOUTH EAST WEST UP DOWN\n"
-    "Turns the six faces of a finished Vantorix run into what engines and 3D tools load.\n"
-    "PREFIX is the run's output prefix: its faces are found under every name scheme\n"
-    "and as .bmp, .tga or .jpg. Pictures are written in the kind their extension names:\n"
-    ".png, .jpg, .tga or .bmp.\n"
-    "  --equirect FILE     an equirectangular panorama (the middle column looks north)\n"
-    "  --width N           its width, an even number (default: four times the face size)\n"
-    "  --dds FILE          a DDS cube map, 32-bit BGRA, faces +X -X +Y -Y +Z -Z\n"
-    "  --dds-srgb          with a DX10 header stating sRGB (B8G8R8A8_UNORM_SRGB)\n"
-    "  --ktx2 FILE         a KTX 2 cube map, R8G8B8A8_SRGB\n"
-    "  --mipmaps           the DDS and KTX 2 files with mip-maps down to 1 x 1\n"
-    "  --faces-gl PREFIX   six pictures PREFIX_px, _nx, _py, _ny, _pz, _nz\n"
-    "  --cross FILE        a horizontal cross, 4 x 3 faces\n"
-    "  --vcross FILE       a vertical cross, 3 x 4 faces\n"
-    "  --strip FILE        a strip of 6 x 1 faces, +X -X +Y -Y +Z -Z\n"
-    "  --layout CxR FILE   the cube in Godot's order (+X -X +Y -Y +Z -Z, row by row),\n"
-    "                      2x3, 3x2, 1x6 or 6x1 faces\n"
-    "  --preset NAME DEST  what an engine loads, named and turned as it expects:\n"
-    "                      quake3, quake2, halflife, source, unity, godot or three\n"
-    "  --north engine      for the Quake family and Source: north along the engine's +Y\n"
-    "                      (default: the run's Direction faces as they are, north along -Y)\n"
-    "  --yaw DEGREES       turn the sky first, so that this heading lies where north did\n"
-    "  --size N            the faces of every cube output, N texels a side\n"
-    "  --preview FILE      a page to look around the sky in a web browser (.html)\n"
-    "  --threads N         threads for the panorama (default: one per core)\n";
-
 namespace {
 
 int WholeNumber(const std::string& option, const std::string& text, int low, int high) {
@@ -179,56 +151,112 @@ struct Place {
 
 }  // namespace
 
+using Values = ExportOption::Values;
+
+const std::vector<ExportOption> ExportOptionTable = {
+    {"--equirect", 1, "FILE", "an equirectangular panorama (the middle column looks north)", "Panorama", "_panorama.png",
+     [](ExportOptions& o, const Values& v) { o.Equirect = v[0]; }},
+    {"--width", 1, "N", "its width, an even number (default: four times the face size)", "", "",
+     [](ExportOptions& o, const Values& v) { o.EquirectWidth = WholeNumber("--width", v[0], 2, 65536); }},
+    {"--dds", 1, "FILE", "a DDS cube map, 32-bit BGRA, faces +X -X +Y -Y +Z -Z", "DDS cube map", ".dds",
+     [](ExportOptions& o, const Values& v) { o.Dds = v[0]; }},
+    {"--dds-srgb", 0, "", "with a DX10 header stating sRGB (B8G8R8A8_UNORM_SRGB)", "", "",
+     [](ExportOptions& o, const Values&) { o.DdsSrgb = true; }},
+    {"--ktx2", 1, "FILE", "a KTX 2 cube map, R8G8B8A8_SRGB", "KTX 2 cube map", ".ktx2",
+     [](ExportOptions& o, const Values& v) { o.Ktx2 = v[0]; }},
+    {"--mipmaps", 0, "", "the DDS and KTX 2 files with mip-maps down to 1 x 1", "", "",
+     [](ExportOptions& o, const Values&) { o.MipMaps = true; }},
+    {"--faces-gl", 1, "PREFIX", "six pictures PREFIX_px, _nx, _py, _ny, _pz, _nz", "Six GL faces", "_gl.png",
+     [](ExportOptions& o, const Values& v) { o.FacesGl = v[0]; }},
+    {"--cross", 1, "FILE", "a horizontal cross, 4 x 3 faces", "Cross", "_cross.png",
+     [](ExportOptions& o, const Values& v) { o.Cross = v[0]; }},
+    {"--vcross", 1, "FILE", "a vertical cross, 3 x 4 faces", "Vertical cross", "_vcross.png",
+     [](ExportOptions& o, const Values& v) { o.VerticalCross = v[0]; }},
+    {"--strip", 1, "FILE", "a strip of 6 x 1 faces, +X -X +Y -Y +Z -Z", "Strip", "_strip.png",
+     [](ExportOptions& o, const Values& v) { o.Strip = v[0]; }},
+    {"--layout", 2, "CxR FILE",
+     "the cube in Godot's order (+X -X +Y -Y +Z -Z, row by row),\n2x3, 3x2, 1x6 or 6x1 faces", "One picture",
+     "_cube.png",
+     [](ExportOptions& o, const Values& v) {
+         const std::string& shape = v[0];
+         if (shape != "2x3" && shape != "3x2" && shape != "1x6" && shape != "6x1") {
+             throw std::invalid_argument("--layout takes 2x3, 3x2, 1x6 or 6x1 (columns x rows), not \"" + shape +
+                                         "\".");
+         }
+         o.LayoutColumns = shape[0] - '0';
+         o.LayoutRows = shape[2] - '0';
+         o.Layout = v[1];
+     }},
+    {"--preset", 2, "NAME DEST",
+     "what an engine loads, named and turned as it expects:\nquake3, quake2, halflife, source, unity, godot or three", "",
+     "",
+     [](ExportOptions& o, const Values& v) {
+         o.Preset = v[0];
+         if (FindPreset(o.Preset) == nullptr) {
+             std::string names;
+             for (const Preset& preset : Presets) names += std::string(names.empty() ? "" : ", ") + preset.Name;
+             throw std::invalid_argument("There is no preset \"" + o.Preset + "\": " + names + ".");
+         }
+         o.PresetDest = v[1];
+     }},
+    {"--north", 1, "engine",
+     "for the Quake family and Source: north along the engine's +Y\n(default: the run's Direction faces as they are, "
+     "north along -Y)", "", "",
+     [](ExportOptions& o, const Values& v) {
+         if (v[0] != "engine" && v[0] != "run") {
+             throw std::invalid_argument("--north takes \"engine\" (the engine's +Y) or \"run\" (as the run has "
+                                         "it), not \"" + v[0] + "\".");
+         }
+         o.NorthAlongEngine = v[0] == "engine";
+     }},
+    {"--yaw", 1, "DEGREES", "turn the sky first, so that this heading lies where north did", "", "",
+     [](ExportOptions& o, const Values& v) { o.Yaw = Degrees("--yaw", v[0]); }},
+    {"--size", 1, "N", "the faces of every cube output, N texels a side", "", "",
+     [](ExportOptions& o, const Values& v) { o.Size = WholeNumber("--size", v[0], 1, 16384); }},
+    {"--preview", 1, "FILE", "a page to look around the sky in a web browser (.html)", "Look-around page",
+     "_preview.html", [](ExportOptions& o, const Values& v) { o.Preview = v[0]; }},
+    {"--threads", 1, "N", "threads for the panorama (default: one per core)", "", "",
+     [](ExportOptions& o, const Values& v) { o.Threads = WholeNumber("--threads", v[0], 1, 256); }},
+};
+
+const ExportOption* FindExportOption(std::string_view name) {
+    for (const ExportOption& option : ExportOptionTable) {
+        if (name == option.Name) return &option;
+    }
+    return nullptr;
+}
+
+std::string ExportUsage() {
+    std::string usage =
+        "usage: vantorix-export [options] PREFIX\n"
+        "       vantorix-export [options] --faces NORTH SOUTH EAST WEST UP DOWN\n"
+        "Turns the six faces of a finished Vantorix run into what engines and 3D tools load.\n"
+        "PREFIX is the run's output prefix: its faces are found under every name scheme\n"
+        "and as .bmp, .tga or .jpg. Pictures are written in the kind their extension names:\n"
+        ".png, .jpg, .tga or .bmp.\n";
+    constexpr std::size_t HelpColumn = 22;
+    for (const ExportOption& option : ExportOptionTable) {
+        std::string line = std::string("  ") + option.Name + (*option.Value != '\0' ? " " : "") + option.Value;
+        line.resize(std::max(HelpColumn, line.size() + 2), ' ');
+        for (const char c : std::string_view(option.Help)) line += c == '\n' ? "\n" + std::string(HelpColumn, ' ') : std::string(1, c);
+        usage += line + "\n";
+    }
+    return usage;
+}
+
 std::optional<ExportOptions> ParseExportArguments(const std::vector<std::string>& arguments) {
     ExportOptions options;
     for (std::size_t i = 0; i < arguments.size(); ++i) {
         const std::string& argument = arguments[i];
-        const auto value = [&]() -> const std::string& {
-            if (i + 1 >= arguments.size()) throw std::invalid_argument(argument + " needs a value.");
-            return arguments[++i];
-        };
         if (argument == "--help" || argument == "-h") return std::nullopt;
-        if (argument == "--equirect") options.Equirect = value();
-        else if (argument == "--width") options.EquirectWidth = WholeNumber(argument, value(), 2, 65536);
-        else if (argument == "--dds") options.Dds = value();
-        else if (argument == "--mipmaps") options.MipMaps = true;
-        else if (argument == "--faces-gl") options.FacesGl = value();
-        else if (argument == "--cross") options.Cross = value();
-        else if (argument == "--vcross") options.VerticalCross = value();
-        else if (argument == "--strip") options.Strip = value();
-        else if (argument == "--threads") options.Threads = WholeNumber(argument, value(), 1, 256);
-        else if (argument == "--dds-srgb") options.DdsSrgb = true;
-        else if (argument == "--ktx2") options.Ktx2 = value();
-        else if (argument == "--size") options.Size = WholeNumber(argument, value(), 1, 16384);
-        else if (argument == "--preview") options.Preview = value();
-        else if (argument == "--yaw") options.Yaw = Degrees(argument, value());
-        else if (argument == "--north") {
-            const std::string& north = value();
-            if (north != "engine" && north != "run") {
-                throw std::invalid_argument("--north takes \"engine\" (the engine's +Y) or \"run\" (as the run has "
-                                            "it), not \"" + north + "\".");
-            }
-            options.NorthAlongEngine = north == "engine";
-        } else if (argument == "--layout") {
-            const std::string& shape = value();
-            const auto x = shape.find('x');
-            if (shape != "2x3" && shape != "3x2" && shape != "1x6" && shape != "6x1") {
-                throw std::invalid_argument("--layout takes 2x3, 3x2, 1x6 or 6x1 (columns x rows), not \"" + shape +
-                                            "\".");
-            }
-            options.LayoutColumns = shape[0] - '0';
-            options.LayoutRows = shape[x + 1] - '0';
-            options.Layout = value();
-        } else if (argument == "--preset") {
-            options.Preset = value();
-            if (FindPreset(options.Preset) == nullptr) {
-                std::string names;
-                for (const Preset& preset : Presets) names += std::string(names.empty() ? "" : ", ") + preset.Name;
-                throw std::invalid_argument("There is no preset \"" + options.Preset + "\": " + names + ".");
-            }
-            options.PresetDest = value();
-        }
-        else if (argument == "--faces") {
+        if (const ExportOption* option = FindExportOption(argument)) {
+            if (i + option->ValueCount >= arguments.size()) throw std::invalid_argument(argument + " needs a value.");
+            const std::vector<std::string> values(arguments.begin() + static_cast<std::ptrdiff_t>(i) + 1,
+                                                  arguments.begin() + static_cast<std::ptrdiff_t>(i) + 1 +
+                                                      option->ValueCount);
+            option->Apply(options, values);
+            i += static_cast<std::size_t>(option->ValueCount);
+        } else if (argument == "--faces") {
             while (options.FaceFiles.size() < 6 && i + 1 < arguments.size() && !arguments[i + 1].starts_with("--")) {
                 options.FaceFiles.push_back(arguments[++i]);
             }
@@ -326,26 +354,66 @@ std::vector<std::string> CubeMapFaceFiles(const std::string& prefix) {
     return files;
 }
 
+ExportCancelled::ExportCancelled() : std::runtime_error("The export was cancelled; every file stays as it was.") {}
+
+void ExportWatch::Cancel() noexcept { cancelled_ = true; }
+
+void ExportWatch::Report(double done) {
+    if (cancelled_) throw ExportCancelled();
+    done_ = std::clamp(done, 0.0, 1.0);
+}
+
 namespace {
 
-void WriteCubeOutputs(const ExportOptions& options, const FaceSet& set, const CubeFaces& faces, std::ostream& report) {
+// The export's steps, weighed by the pixels each makes, for a watch's share done.
+class Steps {
+public:
+    explicit Steps(ExportWatch* watch) : watch_(watch) {}
+    void Plan(double total) { total_ = total; }
+    // Part of a step of that weight is done; at 1, the whole step.
+    void Within(double weight, double part) {
+        if (watch_ != nullptr) watch_->Report(total_ > 0 ? (done_ + weight * part) / total_ : 0);
+    }
+    void Finished(double weight) {
+        done_ += weight;
+        Within(0, 0);
+    }
+
+private:
+    ExportWatch* watch_;
+    double total_ = 0, done_ = 0;
+};
+
+// What one step weighs: a cube of the run's faces weighs 1.
+double CubeWeight(int size, int faceSize) { return static_cast<double>(size) * size / (double(faceSize) * faceSize); }
+
+void WriteCubeOutputs(const ExportOptions& options, const FaceSet& set, const CubeFaces& faces, std::ostream& report,
+                      Steps& steps) {
     const int size = options.Size > 0 ? options.Size : faces.Size();
+    const double cube = CubeWeight(size, faces.Size());
     const CubeMap map = MakeCubeMap(faces, size);
+    steps.Finished(cube);
     if (!options.Dds.empty()) {
         MakeFolderFor(options.Dds);
         WriteDdsCubeMap(options.Dds, map, options.MipMaps, options.DdsSrgb);
         report << "Wrote \"" << options.Dds << "\"" << std::endl;
+        steps.Finished(cube);
     }
     if (!options.Ktx2.empty()) {
         MakeFolderFor(options.Ktx2);
         WriteKtx2CubeMap(options.Ktx2, map, options.MipMaps);
         report << "Wrote \"" << options.Ktx2 << "\"" << std::endl;
+        steps.Finished(cube);
     }
     if (!options.FacesGl.empty()) {
         const std::vector<std::string> files = CubeMapFaceFiles(options.FacesGl);
         MakeFolderFor(files.front());
-        for (std::size_t face = 0; face < files.size(); ++face) WriteImageFile(files[face], map[face]);
+        for (std::size_t face = 0; face < files.size(); ++face) {
+            WriteImageFile(files[face], map[face]);
+            steps.Within(cube, (face + 1) / 6.0);
+        }
         report << "Wrote \"" << files.front() << "\" to \"" << files.back() << "\"" << std::endl;
+        steps.Finished(cube);
     }
     for (const auto& [path, layout] : {std::pair{options.Cross, &HorizontalCross},
                                        {options.VerticalCross, &VerticalCross}, {options.Strip, &Strip}}) {
@@ -353,11 +421,13 @@ void WriteCubeOutputs(const ExportOptions& options, const FaceSet& set, const Cu
         MakeFolderFor(path);
         WriteImageFile(path, layout(map));
         report << "Wrote \"" << path << "\"" << std::endl;
+        steps.Finished(cube);
     }
     if (!options.Layout.empty()) {
         MakeFolderFor(options.Layout);
         WriteImageFile(options.Layout, GodotLayout(map, options.LayoutColumns, options.LayoutRows));
         report << "Wrote \"" << options.Layout << "\"" << std::endl;
+        steps.Finished(cube);
     }
     if (!options.Preset.empty()) {
         const Preset& preset = *FindPreset(options.Preset);
@@ -368,6 +438,7 @@ void WriteCubeOutputs(const ExportOptions& options, const FaceSet& set, const Cu
                                               options.Size);
         report << "Wrote " << options.Preset << ": \"" << files.front() << "\" to \"" << files.back() << "\"\n"
                << north << std::endl;
+        steps.Finished(cube);
     }
     if (!options.Preview.empty()) {
         MakeFolderFor(options.Preview);
@@ -377,12 +448,30 @@ void WriteCubeOutputs(const ExportOptions& options, const FaceSet& set, const Cu
         WritePreviewPage(options.Preview, options.Size > 0 || size <= 1024 ? map : MakeCubeMap(faces, 1024),
                          "Sky: " + shown);
         report << "Wrote \"" << options.Preview << "\": open it in a web browser, drag to look around" << std::endl;
+        steps.Finished(cube);
     }
+}
+
+// The weight of every step after the faces are loaded, as Steps counts them.
+double PlannedWeight(const ExportOptions& options, int faceSize, double yaw) {
+    const int width = options.EquirectWidth > 0 ? options.EquirectWidth : 4 * faceSize;
+    const double cube = CubeWeight(options.Size > 0 ? options.Size : faceSize, faceSize);
+    double total = 1 + (yaw != 0 ? 1 : 0);  // the loading, the turn
+    if (!options.Equirect.empty()) total += 2 * double(width) * (width / 2) / (6.0 * faceSize * faceSize);
+    if (!HasCubeOutput(options)) return total;
+    total += cube;  // the cube map every cube output is made from
+    for (const std::string* path : {&options.Dds, &options.Ktx2, &options.FacesGl, &options.Cross,
+                                    &options.VerticalCross, &options.Strip, &options.Layout, &options.Preset,
+                                    &options.Preview}) {
+        if (!path->empty()) total += cube;
+    }
+    return total;
 }
 
 }  // namespace
 
-void RunExport(const ExportOptions& options, std::ostream& finalReport, std::ostream* progress) {
+void RunExport(const ExportOptions& options, std::ostream& finalReport, std::ostream* progress, ExportWatch* watch) {
+    Steps steps(watch);
     FaceSet set;
     if (options.FaceFiles.empty()) {
         set = FindFaceSet(options.Prefix, Utf8Path(std::filesystem::current_path()));
@@ -398,6 +487,7 @@ void RunExport(const ExportOptions& options, std::ostream& finalReport, std::ost
     }
     for (const auto& [option, path] : OutputFiles(options)) CheckOutput(option, path, set);
     finalReport << "Faces: " << set.Description << ", from \"" << set.Files[0] << "\" on" << std::endl;
+    steps.Within(0, 0);
     const CubeFaces run(LoadFaces(set));
     // All or nothing: every output waits beside its name until all are written.
     ReplacementGroup outputs;
@@ -405,33 +495,62 @@ void RunExport(const ExportOptions& options, std::ostream& finalReport, std::ost
     const GuardedFiles guard(std::move(inputs));  // in case a name comes to lead to a face while the work runs
     // The sky turned before anything is made of it.
     const double yaw = std::fmod(options.Yaw, 360.0);
+    steps.Plan(PlannedWeight(options, run.Size(), yaw));
+    steps.Finished(1);
     std::optional<CubeFaces> turned;
-    if (yaw != 0) turned.emplace(TurnedSky(run, yaw));
+    if (yaw != 0) {
+        turned.emplace(TurnedSky(run, yaw));
+        steps.Finished(1);
+    }
     const CubeFaces& faces = turned ? *turned : run;
     if (yaw != 0) report << "Turned the sky by " << yaw << " degrees: heading " << yaw << " lies where north did" << std::endl;
 
     if (!options.Equirect.empty()) {
         const int width = options.EquirectWidth > 0 ? options.EquirectWidth : 4 * faces.Size();
+        const double weight = 2 * double(width) * (width / 2) / (6.0 * faces.Size() * faces.Size());
         Progress shown;
-        if (progress != nullptr) {
-            shown = [progress](double done) {
-                *progress << "\rPanorama: " << static_cast<int>(done * 100) << " %" << std::flush;
+        if (progress != nullptr || watch != nullptr) {
+            shown = [progress, &steps, weight](double done) {
+                if (progress != nullptr) *progress << "\rPanorama: " << static_cast<int>(done * 100) << " %" << std::flush;
+                steps.Within(weight, done);
             };
         }
         MakeFolderFor(options.Equirect);
         WriteEquirectangularPanorama(faces, width, options.Equirect, options.Threads, shown);
         if (progress != nullptr) *progress << std::endl;
         report << "Wrote \"" << options.Equirect << "\", " << width << " x " << width / 2 << std::endl;
+        steps.Finished(weight);
     }
-    if (HasCubeOutput(options)) WriteCubeOutputs(options, set, faces, report);
+    if (HasCubeOutput(options)) WriteCubeOutputs(options, set, faces, report, steps);
+    if (watch != nullptr && watch->Cancelled()) throw ExportCancelled();  // the last moment nothing is replaced
     outputs.Commit();
     finalReport << report.str() << std::flush;
+}
+
+std::string DescribeExportFailure(const std::exception_ptr& failure) {
+    try {
+        std::rethrow_exception(failure);
+    } catch (const std::bad_alloc&) {
+        return "there is not enough memory for this export; nothing was written.";
+    } catch (const std::filesystem::filesystem_error& error) {
+        // Most often a relative name, from a folder that has been removed.
+        std::error_code ignored;
+        const bool here = !std::filesystem::current_path(ignored).empty();
+        return (here ? "\"" + Utf8Path(error.path1()) + "\": " + error.code().message()
+                     : "the current folder cannot be read (it may have been removed), so names relative to it "
+                       "lead nowhere: " + error.code().message()) +
+               "; nothing was written.";
+    } catch (const std::exception& error) {
+        return error.what();
+    } catch (...) {
+        return "the export failed for a reason it cannot name; nothing was written.";
+    }
 }
 
 int ExportMain(const std::vector<std::string>& arguments, std::ostream& output, std::ostream& errors,
                bool showProgress) {
     if (arguments.empty()) {
-        errors << ExportUsage;
+        errors << ExportUsage();
         return 2;
     }
     try {
@@ -443,25 +562,12 @@ int ExportMain(const std::vector<std::string>& arguments, std::ostream& output, 
             return 2;
         }
         if (!options) {
-            output << ExportUsage;
+            output << ExportUsage();
             return 0;
         }
         RunExport(*options, output, showProgress ? &errors : nullptr);
-    } catch (const std::bad_alloc&) {
-        errors << "vantorix-export: there is not enough memory for this export; nothing was written.\n";
-        return 1;
-    } catch (const std::filesystem::filesystem_error& error) {
-        // Most often a relative name, from a folder that has been removed.
-        std::error_code ignored;
-        const bool here = !std::filesystem::current_path(ignored).empty();
-        errors << "vantorix-export: "
-               << (here ? "\"" + Utf8Path(error.path1()) + "\": " + error.code().message()
-                        : "the current folder cannot be read (it may have been removed), so names relative to it "
-                          "lead nowhere: " + error.code().message())
-               << "; nothing was written.\n";
-        return 1;
-    } catch (const std::exception& error) {
-        errors << "vantorix-export: " << error.what() << "\n";
+    } catch (...) {
+        errors << "vantorix-export: " << DescribeExportFailure(std::current_exception()) << "\n";
         return 1;
     }
     return 0;

@@ -1,8 +1,12 @@
 #pragma once
 
+#include <atomic>
+#include <exception>
 #include <iosfwd>
 #include <optional>
+#include <stdexcept>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace vantorix::cube {
@@ -33,11 +37,51 @@ struct ExportOptions {
 // what is wrong. Empty when help was asked for.
 std::optional<ExportOptions> ParseExportArguments(const std::vector<std::string>& arguments);
 
-extern const char* const ExportUsage;
+// One option of the command line, from which its parser, its help and the
+// export window are all made.
+struct ExportOption {
+    using Values = std::vector<std::string>;
+    const char* Name;     // "--equirect"
+    int ValueCount;       // the values that follow it
+    const char* Value;    // how the help names them: "FILE"
+    const char* Help;     // lines after the first begin with "\n"
+    // A file the window offers under this caption, named the faces' prefix
+    // and this ending unless the user names it otherwise; "": not offered so.
+    const char* Caption;
+    const char* BesideFaces;
+    void (*Apply)(ExportOptions& options, const Values& values);  // throws std::invalid_argument
+};
+
+extern const std::vector<ExportOption> ExportOptionTable;
+const ExportOption* FindExportOption(std::string_view name);
+
+// The command's help, made from the table.
+std::string ExportUsage();
 
 // The files --faces-gl writes for a prefix: PREFIX_px to PREFIX_nz, with the
 // prefix's picture extension, or .png when it has none.
 std::vector<std::string> CubeMapFaceFiles(const std::string& prefix);
+
+// An export stopped by its watch's Cancel.
+class ExportCancelled : public std::runtime_error {
+public:
+    ExportCancelled();
+};
+
+// Follows an export from another thread: how far it has come, and a way to
+// stop it with nothing replaced.
+class ExportWatch {
+public:
+    double Done() const noexcept { return done_; }  // 0 to 1
+    void Cancel() noexcept;
+    bool Cancelled() const noexcept { return cancelled_; }
+    // The export's side: the share done; throws ExportCancelled once Cancel was called.
+    void Report(double done);
+
+private:
+    std::atomic<double> done_{0};
+    std::atomic<bool> cancelled_{false};
+};
 
 // Loads the faces and writes every output asked for; says which faces it
 // read on `report`, and how far a panorama has come on `progress` when given.
@@ -45,7 +89,14 @@ std::vector<std::string> CubeMapFaceFiles(const std::string& prefix);
 // not a folder, not read-only, and its folder takes new files or can be
 // made. Throws ExportError, FileError or std::invalid_argument; writes
 // nothing before every face has loaded.
-void RunExport(const ExportOptions& options, std::ostream& report, std::ostream* progress);
+// A watch, when given, is told the share done through every output, and
+// its Cancel ends the export with ExportCancelled and every old file as it was.
+void RunExport(const ExportOptions& options, std::ostream& report, std::ostream* progress,
+               ExportWatch* watch = nullptr);
+
+// What to tell the user of an export that failed with this exception, in
+// one message without the program's name.
+std::string DescribeExportFailure(const std::exception_ptr& failure);
 
 // The whole command: the exit status, 0 done, 1 the export failed (one
 // message), 2 the command line is wrong (one line and where to find help)

@@ -143,7 +143,8 @@ std::vector<FaceSet> CompleteSets(const std::string& prefix, const std::string& 
     return complete;
 }
 
-// The prefix a face file's name carries, if it is named as the finisher names faces.
+}  // namespace
+
 std::optional<std::string> PrefixOfFaceFile(const std::string& path) {
     for (const NameScheme& scheme : Schemes) {
         for (int convert = 0; convert < 3; ++convert) {
@@ -159,6 +160,8 @@ std::optional<std::string> PrefixOfFaceFile(const std::string& path) {
     }
     return std::nullopt;
 }
+
+namespace {
 
 // For a prefix that names a folder or a face file: the face sets in that
 // folder, or the set of that file, as a sentence, spelled as the prefix is.
@@ -223,6 +226,109 @@ FaceSet FindFaceSet(const std::string& prefix, const std::string& folder) {
                           "not) as .bmp, .tga and .jpg." + FaceSetsNear(prefix, folder));
     }
     throw ExportError("No complete set of six faces has the prefix \"" + prefix + "\":" + tried);
+}
+
+namespace {
+
+std::uint32_t Little(const std::uint8_t* bytes, int count) {
+    std::uint32_t value = 0;
+    for (int i = count - 1; i >= 0; --i) value = value << 8 | bytes[i];
+    return value;
+}
+
+// A picture's width and height from its header alone; nothing for a file
+// that does not start as a BMP, TGA or JPEG picture does.
+std::optional<std::pair<int, int>> PictureSize(const std::string& path) {
+    int error = 0;
+    const std::optional<InputFile> in = InputFile::TryOpen(path, error);
+    if (!in) return std::nullopt;
+    std::uint8_t head[26] = {};
+    if (in->ReadAt(0, head, sizeof head) < sizeof head) return std::nullopt;
+    if (head[0] == 'B' && head[1] == 'M') {
+        const auto height = static_cast<std::int32_t>(Little(head + 22, 4));
+        return std::pair{static_cast<int>(static_cast<std::int32_t>(Little(head + 18, 4))),
+                         height < 0 ? -height : height};
+    }
+    if (head[0] == 0xFF && head[1] == 0xD8) {
+        // Marker by marker to the frame header, whose lines and samples give the size.
+        for (long long at = 2; at + 9 <= in->Size();) {
+            std::uint8_t marker[9] = {};
+            if (in->ReadAt(at, marker, sizeof marker) < sizeof marker || marker[0] != 0xFF) return std::nullopt;
+            const int kind = marker[1];
+            if (kind >= 0xC0 && kind <= 0xCF && kind != 0xC4 && kind != 0xC8 && kind != 0xCC) {
+                return std::pair{marker[7] << 8 | marker[8], marker[5] << 8 | marker[6]};
+            }
+            at += 2 + (marker[2] << 8 | marker[3]);
+        }
+        return std::nullopt;
+    }
+    if (head[2] == 2 || head[2] == 10) return std::pair{static_cast<int>(Little(head + 12, 2)), static_cast<int>(Little(head + 14, 2))};
+    return std::nullopt;
+}
+
+}  // namespace
+
+FoundFaces DescribeFaceSet(const std::string& prefix, const std::string& folder) {
+    if (prefix.empty()) return {false, 0, "Give the prefix of a finished run, or pick one of its faces with Browse."};
+    std::string tried;
+    const std::vector<FaceSet> complete = CompleteSets(prefix, folder, tried);
+    if (complete.size() > 1) {
+        std::string sets;
+        for (const FaceSet& set : complete) sets += (sets.empty() ? "" : "; ") + set.Description;
+        return {false, 0, "More than one set of six faces has this prefix (" + sets + "): move one of them away."};
+    }
+    if (complete.empty()) {
+        // The set with the most faces present, and which of them are missing.
+        int bestPresent = 0;
+        std::string best;
+        for (const NameScheme& scheme : Schemes) {
+            for (int convert = 0; convert < 3; ++convert) {
+                SkyboxJob job;
+                job.Output = prefix;
+                job.NameScheme = scheme.Scheme;
+                job.NameAbreviate = scheme.Abbreviate;
+                job.Convert = convert;
+                const FaceFileNames names = ComposeFaceFileNames(job, folder);
+                std::string missing;
+                int present = 0;
+                for (int face = 0; face < SkyboxFaceCount; ++face) {
+                    if (IsFile(names.FinalName[face])) {
+                        ++present;
+                    } else {
+                        missing += std::string(missing.empty() ? "" : ", ") + std::string(SkyboxFaces[face].Caption);
+                    }
+                }
+                if (present > bestPresent) {
+                    bestPresent = present;
+                    best = std::to_string(present) + " of six faces (" + scheme.Description + ", " +
+                           OutputExtension(job) + "): no " + missing + " face.";
+                }
+            }
+        }
+        return {false, 0, bestPresent > 0 ? best : "No faces of a finished run have this prefix."};
+    }
+    const FaceSet& set = complete.front();
+    std::optional<std::pair<int, int>> sizes[6];
+    for (int face = 0; face < SkyboxFaceCount; ++face) {
+        sizes[face] = PictureSize(set.Files[face]);
+        if (!sizes[face]) {
+            return {false, 0, "The " + std::string(SkyboxFaces[face].Caption) + " face is no picture Vantorix reads."};
+        }
+    }
+    for (int face = 0; face < SkyboxFaceCount; ++face) {
+        if (*sizes[face] != *sizes[0] || sizes[face]->first != sizes[face]->second) {
+            const auto shown = [&](int f) {
+                return std::string(SkyboxFaces[f].Caption) + " " + std::to_string(sizes[f]->first) + " x " +
+                       std::to_string(sizes[f]->second);
+            };
+            return {false, 0, "The faces must be square and of one size: " + shown(0) + ", " + shown(face) + "."};
+        }
+    }
+    const std::string extension = set.Files[0].substr(set.Files[0].rfind('.'));
+    const char* kind = extension == ".jpg" ? "JPEG" : extension == ".tga" ? "TGA" : "BMP";
+    const std::string names = set.Description.substr(0, set.Description.rfind(", "));
+    const std::string size = std::to_string(sizes[0]->first);
+    return {true, sizes[0]->first, "Six " + size + " x " + size + " " + kind + " faces, " + names};
 }
 
 RgbImage LoadPictureAsRgb(const std::string& path) {

@@ -3,6 +3,7 @@
 #include "export/RgbImage.h"
 
 #include <array>
+#include <optional>
 #include <stdexcept>
 #include <string>
 
@@ -27,6 +28,19 @@ struct FaceSet {
 // "~/" is the home folder. Throws ExportError when no set is complete
 // (naming the files tried) or when more than one is.
 FaceSet FindFaceSet(const std::string& prefix, const std::string& folder);
+
+// The prefix a face file's name carries, if it is named as the finisher names faces.
+std::optional<std::string> PrefixOfFaceFile(const std::string& path);
+
+// What a prefix leads to, in one line for the export window: "Six 1024 x
+// 1024 JPEG faces, Compass names", or why no set of faces can be used.
+struct FoundFaces {
+    bool Usable;
+    int Size;  // the faces' side, when usable
+    std::string Line;
+};
+// Reads the faces' headers only, so it can follow every change of the prefix.
+FoundFaces DescribeFaceSet(const std::string& prefix, const std::string& folder);
 
 // The faces as pictures: BMP and TGA through the program's picture loader,
 // JPEG through libjpeg-turbo. Throws ExportError naming a file that does

@@ -103,9 +103,15 @@ RgbImage EquirectangularPanorama(const CubeFaces& faces, int width, int threads,
     for (int i = 1; i < count; ++i) helpers.emplace_back(work);
     if (progress) {
         // This thread reports while the helpers work, then helps with what is left.
-        while (helpers.size() > 0 && rowsDone.load() < height && nextRow.load() < height) {
-            progress(static_cast<double>(rowsDone.load()) / height);
-            std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        try {
+            while (helpers.size() > 0 && rowsDone.load() < height && nextRow.load() < height) {
+                progress(static_cast<double>(rowsDone.load()) / height);
+                std::this_thread::sleep_for(std::chrono::milliseconds(100));
+            }
+        } catch (...) {  // the progress ends the work: the helpers take no more rows
+            nextRow = height;
+            for (std::thread& helper : helpers) helper.join();
+            throw;
         }
     }
     work();

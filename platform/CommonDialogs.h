@@ -86,4 +86,8 @@ struct OPENFILENAME {
 // confirmed name longer than the record's buffers hold.
 int GetSaveFileNameA(OPENFILENAME* record);
 
+// The open-file dialog, as the save dialog but for a file that exists
+// (null title: "Open").
+int GetOpenFileNameA(OPENFILENAME* record);
+
 }  // namespace vantorix::dialogs

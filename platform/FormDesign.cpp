@@ -24,7 +24,8 @@ std::string Indexed(std::string_view name, int index) {
 }
 
 bool TakesFocus(const Control& control) {
-    return control.Type != Kind::Label && control.Type != Kind::Frame && control.Type != Kind::Picture;
+    return control.Type != Kind::Label && control.Type != Kind::Frame && control.Type != Kind::Picture &&
+           control.Type != Kind::ProgressBar;
 }
 
 std::vector<const Control*> TabOrder(const Form& form) {

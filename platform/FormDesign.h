@@ -18,7 +18,7 @@ constexpr int Pixels(int twips, int dpi) { return (twips * dpi + 720) / 1440; }
 // A font's pixel size at 96 dpi, at `dpi`.
 constexpr int FontPixels(int pixelsAt96, int dpi) { return (pixelsAt96 * dpi + 48) / 96; }
 
-enum class Kind { Frame, Label, TextBox, Button, CheckBox, Option, ScrollBar, Picture };
+enum class Kind { Frame, Label, TextBox, Button, CheckBox, Option, ScrollBar, Picture, ProgressBar };
 enum class Align { Left, Centre, Right };
 
 struct Control {
@@ -34,7 +34,7 @@ struct Control {
     bool Wraps = false;            // a label that wraps onto more lines
     int FontPixels = 10;           // Arial (Liberation Sans on Linux, the same widths), in pixels at 96 dpi
     bool Bold = false;
-    int Minimum = 0, Maximum = 0, Position = 0;  // a scroll bar's range and value
+    int Minimum = 0, Maximum = 0, Position = 0;  // a scroll bar's or progress bar's range and value
 };
 
 struct Form {
@@ -54,7 +54,7 @@ struct Form {
 // "chkRender(3)" for an array's element.
 std::string Indexed(std::string_view name, int index);
 
-// True for the kinds of control the focus can enter: not labels, frames or pictures.
+// True for the kinds of control the focus can enter: not labels, frames, pictures or progress bars.
 bool TakesFocus(const Control& control);
 
 // The controls the focus can enter, in the order Tab takes it through them.

@@ -56,16 +56,20 @@ FileTypes ReadFilter(const char* filter) {
 
 }  // namespace
 
-int GetSaveFileNameA(OPENFILENAME* record) {
+namespace {
+
+int AskForFile(OPENFILENAME* record, bool save) {
     if (record == nullptr || record->lStructSize != OPENFILENAME_SIZE || record->lpstrFile == nullptr ||
         record->nMaxFile == 0 || qobject_cast<QApplication*>(QCoreApplication::instance()) == nullptr) {
         return 0;
     }
 
     QFileDialog dialog(WindowOfHandle(record->hwndOwner),
-                       record->lpstrTitle != nullptr ? Text(record->lpstrTitle) : QStringLiteral("Save As"));
-    dialog.setAcceptMode(QFileDialog::AcceptSave);
-    dialog.setFileMode(QFileDialog::AnyFile);
+                       record->lpstrTitle != nullptr ? Text(record->lpstrTitle)
+                       : save                         ? QStringLiteral("Save As")
+                                                      : QStringLiteral("Open"));
+    dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+    dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
     dialog.setOption(QFileDialog::HideNameFilterDetails);
     dialog.setOption(QFileDialog::DontConfirmOverwrite, (record->Flags & OFN_OVERWRITEPROMPT) == 0);
 
@@ -100,5 +104,10 @@ int GetSaveFileNameA(OPENFILENAME* record) {
     record->nFilterIndex = static_cast<DWORD>((shown >= 0 ? shown : types.NameFilters.indexOf(type)) + 1);
     return 1;
 }
+
+}  // namespace
+
+int GetSaveFileNameA(OPENFILENAME* record) { return AskForFile(record, true); }
+int GetOpenFileNameA(OPENFILENAME* record) { return AskForFile(record, false); }
 
 }  // namespace vantorix::dialogs

@@ -6,6 +6,7 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScrollBar>
@@ -86,6 +87,14 @@ std::map<std::string, QWidget*> BuildForm(QWidget* window, const design::Form& f
                 option->setChecked(control.Value);
                 optionGroups[control.Frame].push_back(option);
                 made = option;
+                break;
+            }
+            case Kind::ProgressBar: {
+                auto* bar = new QProgressBar(parent);
+                bar->setRange(control.Minimum, control.Maximum);
+                bar->setValue(control.Position);
+                bar->setTextVisible(false);
+                made = bar;
                 break;
             }
             case Kind::ScrollBar: {

@@ -26,11 +26,9 @@ std::wstring WideList(const char* list) {
 
 std::wstring WideOrEmpty(const char* text) { return text == nullptr ? std::wstring() : win32::Wide(text); }
 
-}  // namespace
-
 // Windows' own dialog, asked in UTF-16 and answered in the record's UTF-8
 // buffers, counted as Windows counts.
-int GetSaveFileNameA(OPENFILENAME* record) {
+int AskForFile(OPENFILENAME* record, bool save) {
     if (record == nullptr || record->lStructSize != OPENFILENAME_SIZE) return 0;
     const std::wstring filter = WideList(record->lpstrFilter);
     const std::wstring initialDir = WideOrEmpty(record->lpstrInitialDir), title = WideOrEmpty(record->lpstrTitle);
@@ -55,7 +53,7 @@ int GetSaveFileNameA(OPENFILENAME* record) {
     dialog.lpstrTitle = record->lpstrTitle != nullptr ? title.c_str() : nullptr;
     dialog.Flags = (record->Flags & ~(OFN_ENABLEHOOK | OFN_ENABLETEMPLATE)) | OFN_EXPLORER;
     dialog.lpstrDefExt = record->lpstrDefExt != nullptr ? defaultExtension.c_str() : nullptr;
-    if (!::GetSaveFileNameW(&dialog)) return 0;
+    if (!(save ? ::GetSaveFileNameW(&dialog) : ::GetOpenFileNameW(&dialog))) return 0;
 
     const std::string chosen = win32::Utf8(dialog.lpstrFile);
     const std::string name = win32::Utf8(dialog.lpstrFileTitle);
@@ -70,5 +68,10 @@ int GetSaveFileNameA(OPENFILENAME* record) {
     record->nFileExtension = static_cast<WORD>(dot != std::string::npos && dot > nameAt ? dot + 1 : chosen.size());
     return 1;
 }
+
+}  // namespace
+
+int GetSaveFileNameA(OPENFILENAME* record) { return AskForFile(record, true); }
+int GetOpenFileNameA(OPENFILENAME* record) { return AskForFile(record, false); }
 
 }  // namespace vantorix::dialogs

@@ -57,7 +57,7 @@ void RegisterClassOnce(WNDPROC procedure) {
     static bool registered = false;
     if (registered) return;
     // Windows' themed controls, where the program's manifest asks for them.
-    INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES};
+    INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES | ICC_PROGRESS_CLASS};
     ::InitCommonControlsEx(&controls);
     WNDCLASSEXW windowClass{};
     windowClass.cbSize = sizeof windowClass;
@@ -156,6 +156,7 @@ void FormWindow::MakeControls(int iconResource) {
             case Kind::CheckBox: windowClass = L"BUTTON", style |= BS_AUTOCHECKBOX; break;
             case Kind::Option: windowClass = L"BUTTON", style |= BS_AUTORADIOBUTTON; break;
             case Kind::ScrollBar: windowClass = L"SCROLLBAR", style |= SBS_HORZ; break;
+            case Kind::ProgressBar: windowClass = PROGRESS_CLASSW; break;
         }
         const HWND made = ::CreateWindowExW(extended, windowClass, Wide(control->Caption).c_str(), style, 0, 0, 0, 0,
                                             AsHwnd(window_), reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance,
@@ -163,6 +164,10 @@ void FormWindow::MakeControls(int iconResource) {
         if (made == nullptr) throw std::runtime_error("Windows cannot make the control " + control->Name + ".");
         if (control->Type == Kind::CheckBox || control->Type == Kind::Option) {
             ::SendMessageW(made, BM_SETCHECK, control->Value ? BST_CHECKED : BST_UNCHECKED, 0);
+        }
+        if (control->Type == Kind::ProgressBar) {
+            ::SendMessageW(made, PBM_SETRANGE32, static_cast<WPARAM>(control->Minimum), control->Maximum);
+            ::SendMessageW(made, PBM_SETPOS, static_cast<WPARAM>(control->Position), 0);
         }
         if (control->Type == Kind::ScrollBar) {
             ::SetScrollRange(made, SB_CTL, control->Minimum, control->Maximum, FALSE);

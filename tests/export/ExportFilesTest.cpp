@@ -424,7 +424,7 @@ TEST(ExportCommand, AWrongCommandLineGetsOneLineAndWhereHelpIs) {
     }
     const CommandResult nothing = RunCommand({});
     EXPECT_EQ(nothing.status, 2);
-    EXPECT_EQ(nothing.errors, ExportUsage);
+    EXPECT_EQ(nothing.errors, ExportUsage());
 }
 
 // Every output is checked before the faces are loaded, so a call that fails

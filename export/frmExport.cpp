@@ -1,0 +1,171 @@
+#include "export/frmExport.h"
+
+#include "export/ExportDialogs.h"
+#include "job/SkyboxJob.h"
+#include "platform/Browser.h"
+#include "platform/FileSystem.h"
+#include "platform/FormLayout.h"
+#include "platform/MessageBox.h"
+#include "platform/WindowHandles.h"
+#include "platform/WindowPlacement.h"
+
+#include <QAbstractButton>
+#include <QCloseEvent>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScreen>
+#include <QTimer>
+
+#include <filesystem>
+
+namespace vantorix::cube {
+
+namespace {
+
+constexpr const char* Caption = "Vantorix Export";
+
+}  // namespace
+
+frmExport::frmExport(const std::string& programFolder)
+    : QWidget(nullptr, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                           Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint),
+      tmrProgress_(new QTimer(this)) {
+    controls_ = BuildForm(this, ExportFormDesign(DefaultSkyboxJob(programFolder).Output));
+    form_ = std::make_unique<ExportForm>(static_cast<ExportControls&>(*this), Utf8Path(std::filesystem::current_path()));
+
+    const auto clicked = [this](const char* name, void (frmExport::*handler)()) {
+        connect(static_cast<QPushButton*>(controls_.at(name)), &QPushButton::clicked, this, handler);
+    };
+    clicked("btnExport", &frmExport::btnExport_Click);
+    clicked("btnClose", &frmExport::btnClose_Click);
+    clicked("btnFacesBrowse", &frmExport::btnFacesBrowse_Click);
+    clicked("btnEngineBrowse", &frmExport::btnEngineBrowse_Click);
+    connect(static_cast<QLineEdit*>(controls_.at("txtFaces")), &QLineEdit::textEdited, this,
+            [this] { form_->PrefixChanged(); });
+    for (const auto& [name, control] : controls_) {
+        if (auto* button = qobject_cast<QAbstractButton*>(control); button != nullptr && button->isCheckable()) {
+            connect(button, &QAbstractButton::toggled, this, [this] {
+                if (!Working()) form_->ChoiceChanged();
+            });
+        }
+    }
+    tmrProgress_->setInterval(100);
+    connect(tmrProgress_, &QTimer::timeout, this, &frmExport::tmrProgress_Timer);
+
+    ApplyFormStyle(this);
+    controls_.at("txtFaces")->setFocus();
+    CentreFrameWhenShown(this, [this] { return screen()->availableGeometry(); });
+}
+
+frmExport::~frmExport() = default;
+
+std::string frmExport::Text(std::string_view control) const {
+    const QWidget* widget = controls_.at(std::string(control));
+    if (const auto* box = qobject_cast<const QLineEdit*>(widget)) return box->text().toStdString();
+    if (const auto* label = qobject_cast<const QLabel*>(widget)) return label->text().toStdString();
+    if (const auto* button = qobject_cast<const QAbstractButton*>(widget)) return button->text().toStdString();
+    return {};
+}
+
+void frmExport::SetText(std::string_view control, const std::string& text) {
+    QWidget* widget = controls_.at(std::string(control));
+    const QString shown = QString::fromStdString(text);
+    if (auto* box = qobject_cast<QLineEdit*>(widget)) box->setText(shown);
+    else if (auto* label = qobject_cast<QLabel*>(widget)) label->setText(shown);
+    else if (auto* button = qobject_cast<QAbstractButton*>(widget)) button->setText(shown);
+}
+
+bool frmExport::Checked(std::string_view control) const {
+    return static_cast<const QAbstractButton*>(controls_.at(std::string(control)))->isChecked();
+}
+
+void frmExport::SetChecked(std::string_view control, bool checked) {
+    static_cast<QAbstractButton*>(controls_.at(std::string(control)))->setChecked(checked);
+}
+
+void frmExport::SetEnabled(std::string_view control, bool enabled) {
+    controls_.at(std::string(control))->setEnabled(enabled);
+}
+
+void frmExport::btnExport_Click() {
+    if (Working() || !controls_.at("btnExport")->isEnabled()) return;
+    AtUserAction(Caption, [&] {
+        const ExportOptions options = form_->Options();
+        preview_ = options.Preview;
+        static_cast<QProgressBar*>(controls_.at("prgExport"))->setValue(0);
+        worker_ = std::make_unique<ExportWorker>(options);
+        form_->SetWorking(true);
+        controls_.at("btnClose")->setFocus();
+        tmrProgress_->start();
+    });
+}
+
+void frmExport::tmrProgress_Timer() {
+    static_cast<QProgressBar*>(controls_.at("prgExport"))->setValue(static_cast<int>(worker_->Done() * 1000));
+    const ExportWorker::Outcome outcome = worker_->Result();
+    if (outcome == ExportWorker::Outcome::Working) return;
+    tmrProgress_->stop();
+    const std::string message = worker_->Message();
+    worker_.reset();
+    form_->SetWorking(false);
+    static_cast<QProgressBar*>(controls_.at("prgExport"))->setValue(0);
+    if (closeWhenDone_) {
+        close();
+        return;
+    }
+    if (outcome == ExportWorker::Outcome::Failed) {
+        MessageBox(message, Caption, MB_OK | MB_ICONERROR);
+    } else if (outcome == ExportWorker::Outcome::Written) {
+        if (!preview_.empty()) AtUserAction(Caption, [&] { OpenInBrowser(preview_); });
+        MessageBox(message, Caption, MB_OK | MB_ICONINFORMATION);
+    }
+}
+
+void frmExport::btnClose_Click() {
+    if (Working()) {
+        worker_->Cancel();  // the timer sees it end
+    } else {
+        close();
+    }
+}
+
+void frmExport::btnFacesBrowse_Click() {
+    AtUserAction(Caption, [&] {
+        if (const auto chosen = AskForFaceFile(HandleOfWindow(this), Text("txtFaces"))) form_->FacePicked(*chosen);
+    });
+}
+
+void frmExport::btnEngineBrowse_Click() {
+    AtUserAction(Caption, [&] {
+        if (const auto chosen = AskForEngineFiles(HandleOfWindow(this), Text("txtEngineFiles"))) {
+            SetText("txtEngineFiles", *chosen);
+        }
+    });
+}
+
+// Enter presses Export and Escape the Close button, as in a dialog.
+void frmExport::keyPressEvent(QKeyEvent* event) {
+    switch (event->key()) {
+        case Qt::Key_Return:
+        case Qt::Key_Enter: btnExport_Click(); return;
+        case Qt::Key_Escape: btnClose_Click(); return;
+        default: QWidget::keyPressEvent(event);
+    }
+}
+
+// Closed while working: the work is cancelled, and the window goes once it has stopped.
+void frmExport::closeEvent(QCloseEvent* event) {
+    if (Working()) {
+        closeWhenDone_ = true;
+        worker_->Cancel();
+        event->ignore();
+        return;
+    }
+    event->accept();
+}
+
+}  // namespace vantorix::cube

@@ -1,0 +1,18 @@
+#pragma once
+
+#include <functional>
+#include <string>
+
+namespace vantorix {
+
+// Opens a local page in the user's default web browser (the desktop's URL
+// handler; on Windows, the shell's "open"). Throws std::runtime_error naming
+// the page when no browser can be started.
+void OpenInBrowser(const std::string& path);
+
+// Lets tests see the pages instead of starting a browser; returns the
+// opener it replaces. An empty one restores the real browser.
+using BrowserOpener = std::function<void(const std::string& path)>;
+BrowserOpener SetBrowserOpenerForTesting(BrowserOpener opener);
+
+}  // namespace vantorix
