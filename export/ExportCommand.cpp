@@ -522,7 +522,6 @@ void RunExport(const ExportOptions& options, std::ostream& finalReport, std::ost
         steps.Finished(weight);
     }
     if (HasCubeOutput(options)) WriteCubeOutputs(options, set, faces, report, steps);
-    if (watch != nullptr && watch->Cancelled()) throw ExportCancelled();  // the last moment nothing is replaced
     outputs.Commit();
     finalReport << report.str() << std::flush;
 }

@@ -27,57 +27,20 @@
 
 #include "tests/app/ModalDriver.h"
 #include "tests/collect/CollectTestSupport.h"
+#include "tests/support/QtFormChecks.h"
 #include "tests/support/ThirdPartyDecoders.h"
 
 namespace vantorix {
 namespace {
 
+using testing::Caption;
+using testing::ExpectCaptionFits;
 using testing::FolderListing;
 using testing::MessageCatcher;
 using testing::ProgramFolder;
 using testing::TypeAndSave;
 using testing::WhenModalOpens;
 namespace fs = std::filesystem;
-
-QString Caption(const QWidget* control) {
-    if (const auto* label = qobject_cast<const QLabel*>(control)) return label->text();
-    if (const auto* button = qobject_cast<const QAbstractButton*>(control)) return button->text();
-    if (const auto* frame = qobject_cast<const QGroupBox*>(control)) return frame->title();
-    if (const auto* text = qobject_cast<const QLineEdit*>(control)) return text->text();
-    return {};
-}
-
-// The room a control leaves its caption: a check box or option button gives
-// some of its width to the indicator, a button to its bevel.
-int RoomForCaption(const QWidget* control) {
-    const QStyle* style = control->style();
-    if (qobject_cast<const QCheckBox*>(control) != nullptr) {
-        return control->width() - style->pixelMetric(QStyle::PM_IndicatorWidth, nullptr, control) -
-               style->pixelMetric(QStyle::PM_CheckBoxLabelSpacing, nullptr, control);
-    }
-    if (qobject_cast<const QRadioButton*>(control) != nullptr) {
-        return control->width() - style->pixelMetric(QStyle::PM_ExclusiveIndicatorWidth, nullptr, control) -
-               style->pixelMetric(QStyle::PM_RadioButtonLabelSpacing, nullptr, control);
-    }
-    if (qobject_cast<const QPushButton*>(control) != nullptr) return control->width() - 8;
-    if (qobject_cast<const QGroupBox*>(control) != nullptr) return control->width() - 16;
-    return control->width();
-}
-
-void ExpectCaptionFits(const QWidget* control) {
-    const QFontMetrics metrics(control->font());
-    const QString caption = Caption(control);
-    const auto* label = qobject_cast<const QLabel*>(control);
-    if (label != nullptr && label->wordWrap()) {
-        const QRect needed = metrics.boundingRect(QRect(0, 0, control->width(), 1000), Qt::TextWordWrap, caption);
-        EXPECT_LE(needed.height(), control->height()) << caption.toStdString();
-        return;
-    }
-    EXPECT_LE(metrics.horizontalAdvance(caption), RoomForCaption(control)) << caption.toStdString();
-    if (qobject_cast<const QGroupBox*>(control) == nullptr) {
-        EXPECT_LE(metrics.height(), control->height());
-    }
-}
 
 TEST(MainWindow, PlacesEveryControlAsDesignedAndEveryCaptionFits) {
     ProgramFolder program;

@@ -117,6 +117,19 @@ TEST(Panorama, WrittenABlockAtATimeItIsThePanoramaMadeWholePixelForPixel) {
     }
 }
 
+// A progress that ends the work (the export window's Cancel) stops the
+// panorama's helper threads and comes out as it went in, either way a panorama is made.
+TEST(Panorama, AProgressThatThrowsEndsTheWorkWithItsThreads) {
+    TempFolder temp;
+    std::array<RgbImage, 6> six;
+    for (RgbImage& face : six) face = RgbImage(16, 16);
+    const CubeFaces faces(std::move(six));
+    const Progress stop = [](double) { throw ExportCancelled(); };
+    EXPECT_THROW(EquirectangularPanorama(faces, 4096, 2, stop), ExportCancelled);
+    EXPECT_THROW(WriteEquirectangularPanorama(faces, 4096, temp / "pano.bmp", 2, stop), ExportCancelled);
+    EXPECT_EQ(FolderListing(temp.Path()), "");
+}
+
 // Rows whose filters predict from neighbours read back exactly: a falling
 // row is where PNG's Average filter rounds down, never up.
 TEST(ImageFile, PngRowsReadBackExactlyWhateverFilterTheyTook) {
