@@ -42,8 +42,11 @@ vantorix_windows_test(export_tests
 
 # The windows made with Windows' own controls, with the program's icon and logo.
 vantorix_windows_test(app_tests
-  SOURCES app/FormDesignTest.cpp app/win32/WindowsFormsTest.cpp ${PROJECT_SOURCE_DIR}/app/win32/vantorix.rc
-  LIBRARIES vantorix_app vantorix_tgsrender)
+  SOURCES app/FormDesignTest.cpp app/win32/WindowsFormsTest.cpp export/win32/ExportWindowTest.cpp
+          ${PROJECT_SOURCE_DIR}/app/win32/vantorix.rc
+  LIBRARIES vantorix_app vantorix_export_window vantorix_tgsrender)
+target_compile_definitions(app_tests PRIVATE "VANTORIX_EXPORT_W=L\"Z:$<TARGET_FILE:vantorix-export>\"")
+add_dependencies(app_tests vantorix-export)
 set_source_files_properties(${PROJECT_SOURCE_DIR}/app/win32/vantorix.rc TARGET_DIRECTORY app_tests PROPERTIES
                             OBJECT_DEPENDS "${PROJECT_SOURCE_DIR}/app/art/icon.ico;${PROJECT_SOURCE_DIR}/app/art/logo.gif")
 # The program's own manifest, so that the windows are laid out at the screen's DPI as the program's are.

@@ -13,7 +13,7 @@ namespace vantorix::cube {
 // the form's one description. Export runs the command's routine on a worker
 // thread; the window follows it with the progress bar and keeps answering,
 // and its Close button cancels while the work runs.
-class frmExport : public win32::FormWindow, private ExportControls {
+class frmExport : public win32::FormWindow, public ExportControls {
 public:
     // programFolder: where the faces of the main program's default run lie.
     explicit frmExport(const std::string& programFolder);
@@ -22,6 +22,13 @@ public:
     ExportForm& Form() { return *form_; }
     // Whether an export is running.
     bool Working() const { return worker_ != nullptr; }
+
+    // The controls by name, as the form's behaviour reads and sets them.
+    std::string Text(std::string_view control) const override { return FormWindow::Text(control); }
+    void SetText(std::string_view control, const std::string& text) override { FormWindow::SetText(control, text); }
+    bool Checked(std::string_view control) const override { return FormWindow::Checked(control); }
+    void SetChecked(std::string_view control, bool checked) override;
+    void SetEnabled(std::string_view control, bool enabled) override;
 
     void btnExport_Click();
     void btnClose_Click();
@@ -35,11 +42,6 @@ protected:
     bool OnCloseBox() override;
 
 private:
-    std::string Text(std::string_view control) const override { return FormWindow::Text(control); }
-    void SetText(std::string_view control, const std::string& text) override { FormWindow::SetText(control, text); }
-    bool Checked(std::string_view control) const override { return FormWindow::Checked(control); }
-    void SetChecked(std::string_view control, bool checked) override;
-    void SetEnabled(std::string_view control, bool enabled) override;
     void ShowProgress(double done);
 
     std::unique_ptr<ExportForm> form_;
