@@ -11,6 +11,7 @@
 
 #include <QAbstractButton>
 #include <QCloseEvent>
+#include <QIcon>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -28,6 +29,13 @@ namespace {
 
 constexpr const char* Caption = "Vantorix Export";
 
+QIcon ProgramIcon() {
+    QIcon icon;
+    icon.addFile(QStringLiteral(":/vantorix/icon-16.png"), QSize(16, 16));
+    icon.addFile(QStringLiteral(":/vantorix/icon-32.png"), QSize(32, 32));
+    return icon;
+}
+
 }  // namespace
 
 frmExport::frmExport(const std::string& programFolder)
@@ -36,6 +44,7 @@ frmExport::frmExport(const std::string& programFolder)
       tmrProgress_(new QTimer(this)) {
     controls_ = BuildForm(this, ExportFormDesign(DefaultSkyboxJob(programFolder).Output));
     form_ = std::make_unique<ExportForm>(static_cast<ExportControls&>(*this), Utf8Path(std::filesystem::current_path()));
+    setWindowIcon(ProgramIcon());
 
     const auto clicked = [this](const char* name, void (frmExport::*handler)()) {
         connect(static_cast<QPushButton*>(controls_.at(name)), &QPushButton::clicked, this, handler);

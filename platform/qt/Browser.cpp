@@ -20,7 +20,8 @@ BrowserOpener& Opener() {
 void OpenInBrowser(const std::string& path) {
     if (Opener()) return Opener()(path);
     if (!QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(path)))) {
-        throw std::runtime_error("No web browser could be started for \"" + path + "\": open it in one yourself.");
+        throw std::runtime_error("\"" + path + "\" was written, but no web browser could be started for it: open it in "
+                                 "one yourself.");
     }
 }
 

@@ -64,6 +64,7 @@ TEST(ExportWindow, StandsAsDesignedWithEveryCaptionInFull) {
     const design::Form design = ExportFormDesign(program.Output("NewSky"));
     EXPECT_EQ(window.windowTitle(), "Vantorix Export");
     EXPECT_EQ(window.size(), QSize(design.Width / 15, design.Height / 15));
+    EXPECT_TRUE(window.windowIcon().availableSizes().contains(QSize(32, 32)));
     for (const design::Control& control : design.Controls) {
         SCOPED_TRACE(control.Name);
         const QWidget* widget = window.Control(control.Name);
