@@ -13,14 +13,15 @@ namespace {
 
 static_assert(std::endian::native == std::endian::little, "DDS fields are written as they lie in memory");
 
-void WriteFace(ReplacementFile& file, const RgbImage& image) {
+// Blue, green, red, alpha; or red, green, blue, alpha.
+void WriteFace(ReplacementFile& file, const RgbImage& image, bool rgba) {
     std::vector<char> row(static_cast<std::size_t>(image.Width) * 4);
     for (int y = 0; y < image.Height; ++y) {
         const std::uint8_t* in = image.At(0, y);
         for (int x = 0; x < image.Width; ++x, in += 3) {
-            row[4 * x] = static_cast<char>(in[2]);
+            row[4 * x] = static_cast<char>(in[rgba ? 0 : 2]);
             row[4 * x + 1] = static_cast<char>(in[1]);
-            row[4 * x + 2] = static_cast<char>(in[0]);
+            row[4 * x + 2] = static_cast<char>(in[rgba ? 2 : 0]);
             row[4 * x + 3] = static_cast<char>(0xFF);
         }
         file.Write({row.data(), row.size()});
@@ -46,12 +47,12 @@ DdsHeader CubeMapHeader(int size, bool mipMaps, bool srgb) {
     return header;
 }
 
-std::vector<RgbImage> MipMapChain(const RgbImage& face) {
+std::vector<RgbImage> MipMapChain(const RgbImage& face, Light light) {
     std::vector<RgbImage> chain;
     chain.reserve(32);
     const RgbImage* above = &face;
     while (above->Width > 1 || above->Height > 1) {
-        chain.push_back(ShrinkByArea(*above, std::max(1, above->Width / 2), std::max(1, above->Height / 2)));
+        chain.push_back(ShrinkByArea(*above, std::max(1, above->Width / 2), std::max(1, above->Height / 2), light));
         above = &chain.back();
     }
     return chain;
@@ -63,14 +64,14 @@ void WriteDdsCubeMap(const std::string& path, const CubeMap& map, bool mipMaps, 
     file.Write("DDS ");
     file.Write({reinterpret_cast<const char*>(&header), sizeof header});
     if (srgb) {
-        const DdsHeaderDx10 dx10{DXGI_FORMAT_B8G8R8A8_UNORM_SRGB, D3D10_RESOURCE_DIMENSION_TEXTURE2D,
+        const DdsHeaderDx10 dx10{DXGI_FORMAT_R8G8B8A8_UNORM_SRGB, D3D10_RESOURCE_DIMENSION_TEXTURE2D,
                                  DDS_RESOURCE_MISC_TEXTURECUBE, 1, 0};
         file.Write({reinterpret_cast<const char*>(&dx10), sizeof dx10});
     }
     for (const RgbImage& face : map) {
-        WriteFace(file, face);
+        WriteFace(file, face, srgb);
         if (!mipMaps) continue;
-        for (const RgbImage& level : MipMapChain(face)) WriteFace(file, level);
+        for (const RgbImage& level : MipMapChain(face, srgb ? Light::Srgb : Light::AsStored)) WriteFace(file, level, srgb);
     }
     file.Commit();
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "export/CubeMapFaces.h"
+#include "export/SkyViews.h"
 
 #include <cstdint>
 #include <string>
@@ -23,8 +24,10 @@
 //
 // Where the colour space must be stated, the pixel format is DDPF_FOURCC
 // "DX10" instead, and a 20-byte DdsHeaderDx10 follows the header:
-// DXGI_FORMAT_B8G8R8A8_UNORM_SRGB, a 2D texture, DDS_RESOURCE_MISC_TEXTURECUBE,
-// an array of 1. The faces are the same bytes.
+// DXGI_FORMAT_R8G8B8A8_UNORM_SRGB, a 2D texture, DDS_RESOURCE_MISC_TEXTURECUBE,
+// an array of 1. Its texels are red, green, blue, alpha (the one sRGB
+// format the common readers take), and its mip-maps are averaged in linear
+// light, as a GPU filters an sRGB texture.
 namespace vantorix::cube {
 
 struct DdsPixelFormat {
@@ -49,7 +52,7 @@ inline constexpr std::uint32_t DDSD_CAPS = 0x1, DDSD_HEIGHT = 0x2, DDSD_WIDTH = 
                                DDSD_PIXELFORMAT = 0x1000, DDSD_MIPMAPCOUNT = 0x20000;
 inline constexpr std::uint32_t DDPF_ALPHAPIXELS = 0x1, DDPF_FOURCC = 0x4, DDPF_RGB = 0x40;
 inline constexpr std::uint32_t FOURCC_DX10 = 0x30315844;  // "DX10"
-inline constexpr std::uint32_t DXGI_FORMAT_B8G8R8A8_UNORM_SRGB = 91, D3D10_RESOURCE_DIMENSION_TEXTURE2D = 3,
+inline constexpr std::uint32_t DXGI_FORMAT_R8G8B8A8_UNORM_SRGB = 29, D3D10_RESOURCE_DIMENSION_TEXTURE2D = 3,
                                DDS_RESOURCE_MISC_TEXTURECUBE = 0x4;
 inline constexpr std::uint32_t DDSCAPS_COMPLEX = 0x8, DDSCAPS_TEXTURE = 0x1000, DDSCAPS_MIPMAP = 0x400000;
 inline constexpr std::uint32_t DDSCAPS2_CUBEMAP = 0x200, DDSCAPS2_CUBEMAP_ALLFACES = 0xFC00;
@@ -61,8 +64,9 @@ DdsHeader CubeMapHeader(int size, bool mipMaps, bool srgb = false);
 // The mip-map chain of a face below it, down to 1 x 1: each level half the
 // size of the one before (rounded down, at least 1), each texel the average
 // of every texel of the level before that its footprint covers, weighted by
-// how much of it is covered (for an even size, the plain 2 x 2 average).
-std::vector<RgbImage> MipMapChain(const RgbImage& face);
+// how much of it is covered (for an even size, the plain 2 x 2 average):
+// of the stored values, or of the light they encode in sRGB.
+std::vector<RgbImage> MipMapChain(const RgbImage& face, Light light = Light::AsStored);
 
 // Writes the cube map as a DDS file through the replacing writer; `srgb`
 // states the colour space in the DX10 header.

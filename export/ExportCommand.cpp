@@ -160,7 +160,7 @@ const std::vector<ExportOption> ExportOptionTable = {
      [](ExportOptions& o, const Values& v) { o.EquirectWidth = WholeNumber("--width", v[0], 2, 65536); }},
     {"--dds", 1, "FILE", "a DDS cube map, 32-bit BGRA, faces +X -X +Y -Y +Z -Z", "DDS cube map", ".dds",
      [](ExportOptions& o, const Values& v) { o.Dds = v[0]; }},
-    {"--dds-srgb", 0, "", "with a DX10 header stating sRGB (B8G8R8A8_UNORM_SRGB)", "", "",
+    {"--dds-srgb", 0, "", "with a DX10 header stating sRGB (R8G8B8A8_UNORM_SRGB)", "", "",
      [](ExportOptions& o, const Values&) { o.DdsSrgb = true; }},
     {"--ktx2", 1, "FILE", "a KTX 2 cube map, R8G8B8A8_SRGB", "KTX 2 cube map", ".ktx2",
      [](ExportOptions& o, const Values& v) { o.Ktx2 = v[0]; }},

@@ -73,7 +73,7 @@ std::string LevelData(const std::array<const RgbImage*, 6>& faces) {
 void WriteKtx2CubeMap(const std::string& path, const CubeMap& map, bool mipMaps) {
     std::array<std::vector<RgbImage>, 6> chains;
     if (mipMaps) {
-        for (std::size_t face = 0; face < 6; ++face) chains[face] = MipMapChain(map[face]);
+        for (std::size_t face = 0; face < 6; ++face) chains[face] = MipMapChain(map[face], Light::Srgb);
     }
     const std::size_t levels = 1 + chains[0].size();
     std::vector<std::string> data(levels);

@@ -1,5 +1,7 @@
 #include "export/SkyViews.h"
 
+#include <algorithm>
+#include <array>
 #include <cmath>
 #include <numbers>
 #include <stdexcept>
@@ -81,7 +83,29 @@ RgbImage Oriented(const CubeFaces& sky, const FaceView& view) {
 
 }  // namespace
 
-RgbImage ShrinkByArea(const RgbImage& picture, int width, int height) {
+namespace {
+
+// The light each sRGB value stands for, 0 to 1.
+const std::array<double, 256>& SrgbToLinear() {
+    static const std::array<double, 256> table = [] {
+        std::array<double, 256> light{};
+        for (int v = 0; v < 256; ++v) {
+            const double c = v / 255.0;
+            light[static_cast<std::size_t>(v)] = c <= 0.04045 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4);
+        }
+        return light;
+    }();
+    return table;
+}
+
+std::uint8_t LinearToSrgb(double light) {
+    const double c = light <= 0.0031308 ? 12.92 * light : 1.055 * std::pow(light, 1 / 2.4) - 0.055;
+    return static_cast<std::uint8_t>(std::clamp(std::lround(c * 255), 0L, 255L));
+}
+
+}  // namespace
+
+RgbImage ShrinkByArea(const RgbImage& picture, int width, int height, Light light) {
     if (width < 1 || height < 1 || width > picture.Width || height > picture.Height) {
         throw std::invalid_argument("A picture is shrunk to a size from 1 up to its own, not " + std::to_string(width) +
                                     " x " + std::to_string(height) + ".");
@@ -95,14 +119,22 @@ RgbImage ShrinkByArea(const RgbImage& picture, int width, int height) {
         for (int x = 0; x < width; ++x) {
             const Footprint& column = columns[static_cast<std::size_t>(x)];
             long long sum[3] = {0, 0, 0};
+            double lightSum[3] = {0, 0, 0};
             for (std::size_t r = 0; r < row.Weights.size(); ++r) {
                 const std::uint8_t* texel = picture.At(column.First, row.First + static_cast<int>(r));
                 for (std::size_t c = 0; c < column.Weights.size(); ++c, texel += 3) {
                     const long long weight = static_cast<long long>(row.Weights[r]) * column.Weights[c];
-                    for (int k = 0; k < 3; ++k) sum[k] += weight * texel[k];
+                    if (light == Light::Srgb) {
+                        for (int k = 0; k < 3; ++k) lightSum[k] += static_cast<double>(weight) * SrgbToLinear()[texel[k]];
+                    } else {
+                        for (int k = 0; k < 3; ++k) sum[k] += weight * texel[k];
+                    }
                 }
             }
-            for (int k = 0; k < 3; ++k) out.At(x, y)[k] = static_cast<std::uint8_t>((sum[k] + total / 2) / total);
+            for (int k = 0; k < 3; ++k) {
+                out.At(x, y)[k] = light == Light::Srgb ? LinearToSrgb(lightSum[k] / static_cast<double>(total))
+                                                       : static_cast<std::uint8_t>((sum[k] + total / 2) / total);
+            }
         }
     }
     return out;

@@ -28,9 +28,14 @@ std::array<RgbImage, 6> TurnedSky(const CubeFaces& sky, double yawDegrees);
 // A view turned `yawDegrees` clockwise about the vertical, as a camera's heading turns.
 FaceView TurnedView(const FaceView& view, double yawDegrees);
 
+// What an average is taken of: the values as stored, or the light they
+// encode in sRGB (decoded, averaged, encoded again), as a GPU filters an
+// sRGB texture.
+enum class Light { AsStored, Srgb };
+
 // A picture made smaller by averaging: each pixel the mean of every pixel its
 // footprint covers, weighted by coverage (halving an even size is the plain
 // 2 x 2 mean). The new size must not be larger.
-RgbImage ShrinkByArea(const RgbImage& picture, int width, int height);
+RgbImage ShrinkByArea(const RgbImage& picture, int width, int height, Light light = Light::AsStored);
 
 }  // namespace vantorix::cube

@@ -224,7 +224,7 @@ TEST(Ktx2File, HoldsTheCubeMapFaceByFaceAndLevelByLevel) {
         EXPECT_EQ(u64(96 + 24 * level), length) << "uncompressed, as stored";
         EXPECT_EQ(offset % 4, 0u);
         for (int face = 0; face < 6; ++face) {
-            const RgbImage expected = level == 0 ? map[face] : MipMapChain(map[face])[level - 1];
+            const RgbImage expected = level == 0 ? map[face] : MipMapChain(map[face], Light::Srgb)[level - 1];
             const char* data = file.data() + offset + static_cast<std::size_t>(face) * n * n * 4;
             for (std::uint32_t p = 0; p < n * n; ++p) {
                 ASSERT_EQ(std::memcmp(data + 4 * p, expected.Pixels.data() + 3 * p, 3), 0) << level << " " << face;

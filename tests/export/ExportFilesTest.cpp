@@ -7,6 +7,7 @@
 #include "export/ExportCommand.h"
 #include "export/FaceSet.h"
 #include "export/ImageFile.h"
+#include "export/Ktx2File.h"
 #include "export/Panorama.h"
 #include "export/PreviewPage.h"
 #include "imaging/mPictureLoader.h"
@@ -27,6 +28,7 @@
 
 #include "tests/export/ExportTestSupport.h"
 #include "tests/support/TempFolder.h"
+#include "tests/support/ThirdPartyDecoders.h"
 #ifndef _WIN32
 #include "tests/support/Mirror.h"
 #include "tests/support/SmallDisk.h"
@@ -103,6 +105,26 @@ TEST(ExportAgreement, OpenImageIoReadsOurDdsAsACubeMapOfSixFaces) {
     EXPECT_TRUE(first.Width == 48 && first.Pixels == map[0].Pixels) << "the first face is +X, pixel for pixel";
 }
 
+// The sRGB DDS file as Pillow reads it: its first face, pixel for pixel; the
+// others where the layout puts them, in red, green, blue, alpha.
+TEST(ExportAgreement, PillowReadsOurSrgbDds) {
+    TempFolder temp;
+    const CubeMap map = MakeCubeMap(CubeFaces(testing::RenderDefaultRun(16).Faces));
+    WriteDdsCubeMap(temp / "sky.dds", map, false, true);
+    const testing::DecodedPicture first = testing::DecodeWithPillow(temp / "sky.dds");
+    EXPECT_TRUE(first.width == 16 && std::equal(first.rgb.begin(), first.rgb.end(), map[0].Pixels.begin(), map[0].Pixels.end()));
+    const std::string bytes = ReadFileBytes(temp / "sky.dds");
+    for (std::size_t face = 0; face < 6; ++face) {
+        std::vector<std::uint8_t> rgb;
+        for (std::size_t texel = 0; texel < 16 * 16; ++texel) {
+            const std::size_t at = 148 + (face * 16 * 16 + texel) * 4;
+            rgb.insert(rgb.end(), bytes.begin() + static_cast<std::ptrdiff_t>(at),
+                       bytes.begin() + static_cast<std::ptrdiff_t>(at + 3));
+        }
+        EXPECT_TRUE(std::equal(rgb.begin(), rgb.end(), map[face].Pixels.begin(), map[face].Pixels.end())) << face;
+    }
+}
+
 // Five blocks of rows, the last one short, through a ring of four; BMP rows padded.
 #endif
 
@@ -176,10 +198,37 @@ TEST(DdsFile, HeaderAndMipMapChainFollowTheClassicLayout) {
     ASSERT_EQ(srgb.size(), 4u + 124u + 20u + 6u * 16u * 4u);
     std::uint32_t dx10[5] = {};
     std::memcpy(dx10, srgb.data() + 128, sizeof dx10);
-    EXPECT_EQ(dx10[0], 91u) << "DXGI_FORMAT_B8G8R8A8_UNORM_SRGB";
+    EXPECT_EQ(dx10[0], 29u) << "DXGI_FORMAT_R8G8B8A8_UNORM_SRGB";
     EXPECT_EQ(dx10[1], 3u) << "a 2D texture";
     EXPECT_EQ(dx10[2], 4u) << "a cube";
     EXPECT_EQ(dx10[3], 1u) << "one cube in the array";
+}
+
+// Mip-maps of the sRGB files average light, as a GPU does: a black and white
+// checker is 188 a level down (128 of the stored values, as the classic DDS
+// keeps them).
+TEST(DdsFile, MipMapsOfTheSrgbFilesAverageLight) {
+    RgbImage checker(2, 2);
+    std::memset(checker.At(0, 0), 255, 3);
+    std::memset(checker.At(1, 1), 255, 3);
+    CubeMap map;
+    for (RgbImage& side : map) side = checker;
+    TempFolder temp;
+    WriteDdsCubeMap(temp / "plain.dds", map, true, false);
+    WriteDdsCubeMap(temp / "srgb.dds", map, true, true);
+    WriteKtx2CubeMap(temp / "sky.ktx2", map, true);
+    const std::string ktx2 = ReadFileBytes(temp / "sky.ktx2");
+    std::uint64_t smallest = 0;
+    std::memcpy(&smallest, ktx2.data() + 80 + 24, 8);  // level 1's offset
+    const struct {
+        const char* file;
+        std::size_t at;
+        int expected;
+    } cases[] = {{"plain.dds", 128 + 16, 128}, {"srgb.dds", 148 + 16, 188}, {"sky.ktx2", smallest, 188}};
+    for (const auto& c : cases) {
+        const std::string bytes = ReadFileBytes(temp / c.file);
+        EXPECT_EQ(static_cast<unsigned char>(bytes.at(c.at)), c.expected) << c.file;
+    }
 }
 
 // An odd size: each texel of a level averages all it covers, so the last
