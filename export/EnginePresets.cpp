@@ -61,6 +61,27 @@ std::string SourceMaterial(const std::string& texture) {
 
 std::string GodotFile(const std::string& dest) { return IsImageFileName(dest) ? dest : dest + ".png"; }
 
+std::string GodotShaderFile(const std::string& dest) {
+    return (IsImageFileName(dest) ? dest.substr(0, dest.rfind('.')) : dest) + ".gdshader";
+}
+
+// The sky shader the picture is meant for. Godot's EYEDIR is the world's
+// direction (x right, y up, -z ahead of the default camera); the picture's
+// Z+ layer is north, so the lookup turns z round: north lies ahead, east
+// along +X, and nothing is mirrored (the plain lookup mirrors it).
+std::string GodotShader(const std::string& picture) {
+    const std::string name = Utf8Path(FsPath(picture).filename());
+    return "// The sky of " + name + ", from vantorix-export. Import " + name +
+           " as a Cubemap (2 x 3), give the Sky a\n"
+           "// ShaderMaterial with this shader and the picture as sky_cube: north lies ahead of the default\n"
+           "// camera (-Z), east along +X.\n"
+           "shader_type sky;\n\n"
+           "uniform samplerCube sky_cube : source_color, filter_linear;\n\n"
+           "void sky() {\n"
+           "\tCOLOR = texture(sky_cube, EYEDIR * vec3(1.0, 1.0, -1.0)).rgb;\n"
+           "}\n";
+}
+
 std::string ThreeSnippet(const std::string& dest) {
     const std::string name = Utf8Path(FsPath(dest).filename());
     std::string files;
@@ -96,6 +117,7 @@ std::vector<std::string> PresetFiles(const Preset& preset, const std::string& de
         for (const Slot& slot : UnitySlots) files.push_back(dest + "_" + slot.Name + ".png");
     } else if (name == "godot") {
         files.push_back(GodotFile(dest));
+        files.push_back(GodotShaderFile(dest));
     } else {
         for (const char* face : CubeMapFaceNames) files.push_back(dest + "_" + face + ".png");
         files.push_back(dest + ".js");
@@ -134,8 +156,10 @@ std::string WritePreset(const Preset& preset, const std::string& dest, const Cub
     }
     if (name == "godot") {
         WriteImageFile(files[0], GodotLayout(map, 2, 3));
-        return "North is the Z+ layer. Godot's default camera looks along -Z, to the south: set the Environment's sky "
-               "rotation Y to 180 degrees to face north.";
+        WriteText(files[1], GodotShader(files[0]));
+        return "Import " + Quoted(files[0]) + " as a Cubemap (2 x 3) and give the Sky a ShaderMaterial with " +
+               Quoted(files[1]) + " (the picture as sky_cube): north lies ahead of the default camera (-Z), east "
+               "along +X. The plain cube-map lookup would show the sky mirrored.";
     }
     for (std::size_t face = 0; face < 6; ++face) WriteImageFile(files[face], map[face]);
     WriteText(files[6], ThreeSnippet(dest));

@@ -13,7 +13,8 @@
 //   halflife   as quake2
 //   source     DESTrt.tga ... and DESTrt.vmt ..., a skybox material each
 //   unity      DEST_Front.png, _Back, _Left, _Right, _Up, _Down (6 Sided)
-//   godot      DEST.png, the cube map as 2 x 3 faces in the importer's order
+//   godot      DEST.png, the cube map as 2 x 3 faces in the importer's order,
+//              and DEST.gdshader, the sky shader that shows it unmirrored
 //   three      DEST_px.png ... _nz, and DEST.js, the lines that load them
 //
 // The Quake family's faces look along the engine's axes by one table (rt

@@ -16,6 +16,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <cstring>
 #include <map>
 
@@ -97,6 +98,34 @@ TEST(EnginePresets, TheQuakeFamilyAndSourceShowWhatTheRendererSeesBothWaysNorthL
         EXPECT_TRUE(LoadPictureAsRgb(temp / (std::string("sky") + suffix + ".tga")).Pixels == run.Faces[face].Pixels)
             << suffix;
     }
+}
+
+// The godot preset's picture cut as Godot's importer cuts a 2 x 3 Cubemap
+// and looked up as its shader says (the factors read from the shader file):
+// what the renderer sees, north ahead of Godot's default camera, east along +X.
+TEST(EnginePresets, GodotsPictureThroughItsShaderShowsTheSkyUnmirrored) {
+    const testing::DefaultRun run = testing::RenderDefaultRun(FaceSize);
+    TempFolder temp;
+    WritePreset(*FindPreset("godot"), temp / "sky", CubeFaces(run.Faces), North::AsTheRunHasIt, 0);
+    const RgbImage picture = LoadPictureAsRgb(temp / "sky.png");
+    const std::string shader = ReadFileBytes(temp / "sky.gdshader");
+    const auto lookup = shader.find("EYEDIR * vec3(");
+    ASSERT_NE(lookup, std::string::npos) << shader;
+    double f[3] = {};
+    ASSERT_EQ(std::sscanf(shader.c_str() + lookup, "EYEDIR * vec3(%lf, %lf, %lf)", &f[0], &f[1], &f[2]), 3);
+    int compared = 0, wrong = 0;
+    for (const Vec3& d : Directions()) {
+        const Seen seen = RenderedColour(run.Camera, d, FaceSize);
+        if (seen.spread > testing::SharpScene) continue;
+        const Vec3 eye{d.X, d.Z, -d.Y};  // Godot's world: x right of the default camera, y up, -z ahead of it
+        const testing::Lookup at = testing::CubeMapLookup(eye.X * f[0], eye.Y * f[1], eye.Z * f[2], FaceSize);
+        ++compared;
+        if (Difference(seen.mean, picture.At(at.face % 2 * FaceSize + at.i, at.face / 2 * FaceSize + at.j)) > Tolerance) {
+            ++wrong;
+        }
+    }
+    EXPECT_GE(compared, 50);
+    EXPECT_EQ(wrong, 0);
 }
 
 TEST(EnginePresets, HalfLifeAndQuake2FacesAreAtMost256AndUnitySlotsHoldTheCubeMapFaces) {

@@ -27,31 +27,13 @@ constexpr int FaceSize = 128;
 // face (the sky's least telling face) by up to 18.
 constexpr double Tolerance = 4;
 
+using testing::CubeMapLookup;
+using testing::Lookup;
 using testing::Difference;
 using testing::Directions;
 using testing::RenderedColour;
 using testing::Seen;
 using testing::SharpScene;
-
-// The published cube-map lookup, written here apart from the export's own:
-// the face and texel a direction r (y up, z north) falls on.
-struct Lookup {
-    int face, i, j;
-};
-Lookup CubeMapLookup(double rx, double ry, double rz, int n) {
-    const double ax = std::fabs(rx), ay = std::fabs(ry), az = std::fabs(rz);
-    int face;
-    double sc, tc, ma;
-    if (ax >= ay && ax >= az) {
-        face = rx > 0 ? 0 : 1, sc = rx > 0 ? -rz : rz, tc = -ry, ma = ax;
-    } else if (ay >= az) {
-        face = ry > 0 ? 2 : 3, sc = rx, tc = ry > 0 ? rz : -rz, ma = ay;
-    } else {
-        face = rz > 0 ? 4 : 5, sc = rz > 0 ? rx : -rx, tc = -ry, ma = az;
-    }
-    const auto texel = [n](double c) { return std::clamp(static_cast<int>((c + 1) / 2 * n), 0, n - 1); };
-    return {face, texel(sc / ma), texel(tc / ma)};
-}
 
 // Per direction, the worst channel difference between the renderer's view and
 // the panorama, the cube map, and the cube map as the DDS file holds it.

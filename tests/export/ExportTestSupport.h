@@ -107,6 +107,26 @@ inline Seen RenderedColour(const tgs::Camera& from, const cube::Vec3& d, int fac
     return seen;
 }
 
+// The published cube-map lookup, written here apart from the export's own:
+// the face and texel a direction r (y up, z north) falls on.
+struct Lookup {
+    int face, i, j;
+};
+inline Lookup CubeMapLookup(double rx, double ry, double rz, int n) {
+    const double ax = std::fabs(rx), ay = std::fabs(ry), az = std::fabs(rz);
+    int face;
+    double sc, tc, ma;
+    if (ax >= ay && ax >= az) {
+        face = rx > 0 ? 0 : 1, sc = rx > 0 ? -rz : rz, tc = -ry, ma = ax;
+    } else if (ay >= az) {
+        face = ry > 0 ? 2 : 3, sc = rx, tc = ry > 0 ? rz : -rz, ma = ay;
+    } else {
+        face = rz > 0 ? 4 : 5, sc = rz > 0 ? rx : -rx, tc = -ry, ma = az;
+    }
+    const auto texel = [n](double c) { return std::clamp(static_cast<int>((c + 1) / 2 * n), 0, n - 1); };
+    return {face, texel(sc / ma), texel(tc / ma)};
+}
+
 // The worst channel difference between what the renderer saw and a sample.
 inline double Difference(const std::array<double, 3>& seen, const std::uint8_t* sample) {
     double worst = 0;
