@@ -59,6 +59,46 @@ std::string SourceMaterial(const std::string& texture) {
     return "\"UnlitGeneric\"\n{\n\t\"$basetexture\" \"skybox/" + texture + "\"\n\t\"$nofog\" 1\n\t\"$ignorez\" 1\n}\n";
 }
 
+// Where Source's tools and engine look: the texture tool's sources under
+// materialsrc/skybox/, the engine's materials under materials/skybox/, both
+// in the folder DEST names (the game's), the files named by DEST's name.
+std::string SourceFile(const std::string& dest, const char* tree, const std::string& suffix) {
+    const std::filesystem::path path = FsPath(dest);
+    return Utf8Path(path.parent_path() / tree / "skybox" / FsPath(Utf8Path(path.filename()) + suffix));
+}
+
+// Quake III's shader for the sky: in scripts/ of the game folder, the one
+// above the faces' folder (baseq3/ above baseq3/env/), naming the faces as
+// the game folder reaches them.
+std::string Quake3ShaderFile(const std::string& dest) {
+    const std::filesystem::path faces = std::filesystem::absolute(FsPath(dest)).parent_path();
+    return Utf8Path(faces.parent_path() / "scripts" / FsPath(Utf8Path(FsPath(dest).filename()) + ".shader"));
+}
+
+std::string Quake3SkyName(const std::string& dest) {
+    const std::filesystem::path faces = std::filesystem::absolute(FsPath(dest)).parent_path();
+    return Utf8Path(faces.filename()) + "/" + Utf8Path(FsPath(dest).filename());
+}
+
+std::string Quake3Shader(const std::string& dest, North north) {
+    const std::string name = Utf8Path(FsPath(dest).filename()), sky = Quake3SkyName(dest);
+    return "// The sky of " + name + ", from vantorix-export: the faces " + sky + "_rt.tga ... " + sky +
+           "_dn.tga.\n"
+           "textures/skies/" + name + "\n"
+           "{\n"
+           "\tqer_editorimage " + sky + "_ft.tga\n"
+           "\tsurfaceparm noimpact\n"
+           "\tsurfaceparm nolightmap\n"
+           "\tsurfaceparm nomarks\n"
+           "\tsurfaceparm sky\n"
+           "\t// A sun at heading H (clockwise from north, as the run has it) has the yaw " +
+           (north == North::AlongTheEngines ? "90 - H" : "270 - H") + ":\n"
+           "\t// q3map_sun 1 1 1 100 YAW ELEVATION\n"
+           "\tskyparms " + sky + " - -\n"
+           "\tnopicmip\n"  // else the engine's default picmip halves the sky
+           "}\n";
+}
+
 std::string GodotFile(const std::string& dest) { return IsImageFileName(dest) ? dest : dest + ".png"; }
 
 std::string GodotShaderFile(const std::string& dest) {
@@ -107,12 +147,13 @@ const Preset* FindPreset(const std::string& name) {
 std::vector<std::string> PresetFiles(const Preset& preset, const std::string& dest) {
     const std::string name = preset.Name;
     std::vector<std::string> files;
-    if (preset.QuakeFamily) {
+    if (name == "source") {
+        for (const EngineFace& face : QuakeFaces) files.push_back(SourceFile(dest, "materialsrc", std::string(face.Suffix) + ".tga"));
+        for (const EngineFace& face : QuakeFaces) files.push_back(SourceFile(dest, "materials", std::string(face.Suffix) + ".vmt"));
+    } else if (preset.QuakeFamily) {
         const std::string joint = name == "quake3" ? "_" : "";
         for (const EngineFace& face : QuakeFaces) files.push_back(dest + joint + face.Suffix + ".tga");
-        if (name == "source") {
-            for (const EngineFace& face : QuakeFaces) files.push_back(dest + face.Suffix + ".vmt");
-        }
+        if (name == "quake3") files.push_back(Quake3ShaderFile(dest));
     } else if (name == "unity") {
         for (const Slot& slot : UnitySlots) files.push_back(dest + "_" + slot.Name + ".png");
     } else if (name == "godot") {
@@ -128,9 +169,24 @@ std::vector<std::string> PresetFiles(const Preset& preset, const std::string& de
 std::string WritePreset(const Preset& preset, const std::string& dest, const CubeFaces& sky, North north, int size) {
     const std::string name = preset.Name;
     const std::vector<std::string> files = PresetFiles(preset, dest);
+    for (const std::string& file : files) {  // Source's two trees, Quake III's scripts/
+        std::error_code ignored;  // a folder that cannot be made shows in the write's own error
+        std::filesystem::create_directories(FsPath(file).parent_path(), ignored);
+    }
+    std::string said;
+    if (name == "quake2" || name == "halflife") {
+        // The classic engines take at most 256; a size asked for is honoured, for the modern ports.
+        if (size <= 0 && sky.Size() > 256) {
+            size = 256;
+            said = "The faces were made 256 texels a side, the most the classic engines take (--size sets another: "
+                   "modern ports take more).\n";
+        } else if (size > 256) {
+            said = "The faces are " + std::to_string(size) + " texels a side: the classic engines take at most 256 "
+                   "(modern ports take more).\n";
+        }
+    }
     if (size <= 0) size = sky.Size();
     if (preset.QuakeFamily) {
-        if (name == "quake2" || name == "halflife") size = std::min(size, 256);
         for (std::size_t face = 0; face < QuakeFaces.size(); ++face) {
             WriteImageFile(files[face], ViewOfSky(sky, InTheRunsWorld(QuakeFaces[face].View, north), size));
         }
@@ -139,12 +195,19 @@ std::string WritePreset(const Preset& preset, const std::string& dest, const Cub
             for (std::size_t face = 0; face < QuakeFaces.size(); ++face) {
                 WriteText(files[6 + face], SourceMaterial(texture + QuakeFaces[face].Suffix));
             }
+            said += "The faces went to materialsrc/skybox/, where the texture tool reads them; the materials to "
+                    "materials/skybox/, where the engine reads them.\n";
         }
-        return north == North::AlongTheEngines
-                   ? "North lies along the engine's +Y, up in an editor's top view. A sun at heading H has the light "
-                     "yaw 90 - H."
-                   : "North lies along the engine's -Y, down in an editor's top view, as such skies have always been "
-                     "made (--north engine puts it along +Y). A sun at heading H has the light yaw 270 - H.";
+        if (name == "quake3") {
+            WriteText(files[6], Quake3Shader(dest, north));
+            said += "The sky's shader is textures/skies/" + Utf8Path(FsPath(dest).filename()) + ", in " +
+                    Quoted(files[6]) + ": give a map's sky brushes that shader.\n";
+        }
+        return said + (north == North::AlongTheEngines
+                           ? "North lies along the engine's +Y, up in an editor's top view. A sun at heading H has the "
+                             "light yaw 90 - H."
+                           : "North lies along the engine's -Y, down in an editor's top view, as such skies have always "
+                             "been made (--north engine puts it along +Y). A sun at heading H has the light yaw 270 - H.");
     }
     const CubeMap map = MakeCubeMap(sky, size);
     if (name == "unity") {

@@ -76,8 +76,9 @@ TEST(EnginePresets, TheQuakeFamilyAndSourceShowWhatTheRendererSeesBothWaysNorthL
         WritePreset(preset, temp / "mysky", sky, c.north, 0);
         std::map<std::string, RgbImage> faces;
         for (const QuakeFace& face : QuakeTable) {
-            const std::string joint = std::string(c.preset) == "quake3" ? "_" : "";
-            faces[face.suffix] = LoadPictureAsRgb(temp / ("mysky" + joint + face.suffix + ".tga"));
+            const std::string preset = c.preset, joint = preset == "quake3" ? "_" : "";
+            const std::string folder = preset == "source" ? "materialsrc/skybox/" : "";
+            faces[face.suffix] = LoadPictureAsRgb(temp / (folder + "mysky" + joint + face.suffix + ".tga"));
         }
         int compared = 0, wrong = 0;
         for (const Vec3& d : Directions()) {
@@ -128,15 +129,40 @@ TEST(EnginePresets, GodotsPictureThroughItsShaderShowsTheSkyUnmirrored) {
     EXPECT_EQ(wrong, 0);
 }
 
-TEST(EnginePresets, HalfLifeAndQuake2FacesAreAtMost256AndUnitySlotsHoldTheCubeMapFaces) {
+// Half-Life and Quake II get 256 texels unless asked for more, and say so
+// either way; Quake III's shader names the faces as its game folder reaches
+// them; Source's materials and texture sources go where each tool reads.
+TEST(EnginePresets, EachEngineGetsItsSizesShaderAndFoldersAndUnitySlotsHoldTheCubeMapFaces) {
     std::array<RgbImage, 6> big;
     for (RgbImage& face : big) face = RgbImage(300, 300);
     const CubeFaces sky(big);
     TempFolder temp;
-    for (const char* engine : {"halflife", "quake2"}) {
-        WritePreset(*FindPreset(engine), temp / engine, sky, North::AsTheRunHasIt, 0);
-        EXPECT_EQ(LoadPictureAsRgb(temp / (std::string(engine) + "rt.tga")).Width, 256) << engine;
+    const struct {
+        const char* engine;
+        int asked, made;
+        const char* said;
+    } sizes[] = {{"halflife", 0, 256, "made 256 texels a side"}, {"quake2", 0, 256, "made 256 texels a side"},
+                 {"quake2", 400, 400, "The faces are 400 texels a side: the classic engines take at most 256"}};
+    for (const auto& c : sizes) {
+        const std::string said = WritePreset(*FindPreset(c.engine), temp / c.engine, sky, North::AsTheRunHasIt, c.asked);
+        EXPECT_EQ(LoadPictureAsRgb(temp / (std::string(c.engine) + "rt.tga")).Width, c.made) << c.engine;
+        EXPECT_NE(said.find(c.said), std::string::npos) << said;
     }
+    EXPECT_EQ(WritePreset(*FindPreset("quake2"), temp / "q2", sky, North::AsTheRunHasIt, 200).find("texels"),
+              std::string::npos) << "nothing to say of a size the engines take";
+
+    std::filesystem::create_directories(testing::U8(temp / "baseq3/env"));
+    WritePreset(*FindPreset("quake3"), temp / "baseq3/env/mysky", sky, North::AlongTheEngines, 8);
+    const std::string shader = ReadFileBytes(temp / "baseq3/scripts/mysky.shader");
+    for (const char* line : {"textures/skies/mysky\n{", "\tsurfaceparm sky\n", "\tskyparms env/mysky - -\n",
+                             "\tnopicmip\n", "has the yaw 90 - H", "\t// q3map_sun "}) {
+        EXPECT_NE(shader.find(line), std::string::npos) << line << " in\n" << shader;
+    }
+    WritePreset(*FindPreset("source"), temp / "hl2/mysky", sky, North::AsTheRunHasIt, 8);
+    EXPECT_EQ(testing::FolderListing(temp / "hl2/materials/skybox"),
+              "myskybk.vmt\nmyskydn.vmt\nmyskyft.vmt\nmyskylf.vmt\nmyskyrt.vmt\nmyskyup.vmt\n");
+    EXPECT_NE(ReadFileBytes(temp / "hl2/materials/skybox/myskyrt.vmt").find("\"skybox/myskyrt\""), std::string::npos);
+    EXPECT_EQ(LoadPictureAsRgb(temp / "hl2/materialsrc/skybox/myskyrt.tga").Width, 8);
 
     const testing::DefaultRun run = testing::RenderDefaultRun(16);
     const CubeFaces small(run.Faces);
