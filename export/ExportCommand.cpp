@@ -445,9 +445,13 @@ void WriteCubeOutputs(const ExportOptions& options, const FaceSet& set, const Cu
         // A page of a few megabytes at most: faces beyond 1024 texels add nothing a screen shows.
         // Named by the prefix's own name: a folder's path may hold the user's name.
         const std::string shown = Utf8Path(FsPath(options.Prefix.empty() ? set.Files[0] : options.Prefix).filename());
-        WritePreviewPage(options.Preview, options.Size > 0 || size <= 1024 ? map : MakeCubeMap(faces, 1024),
-                         "Sky: " + shown);
+        const bool capped = options.Size == 0 && size > 1024;
+        WritePreviewPage(options.Preview, capped ? MakeCubeMap(faces, 1024) : map, "Sky: " + shown);
         report << "Wrote \"" << options.Preview << "\": open it in a web browser, drag to look around" << std::endl;
+        if (capped) {
+            report << "The page's faces are 1024 texels a side, not the run's " << size
+                   << ", to keep it a few megabytes (--size sets theirs)" << std::endl;
+        }
         steps.Finished(cube);
     }
 }

@@ -1,7 +1,9 @@
 // The look-around page: the sky as the background of a camera that the mouse
 // turns (drag) and zooms (wheel). It starts facing north and shows where it
 // looks. The faces are the cube map's, +X east, +Y up, +Z north.
-import { CubeTexture, PerspectiveCamera, SRGBColorSpace, Scene, WebGLRenderer } from 'three';
+import {
+  BackSide, CubeTexture, Mesh, PerspectiveCamera, SRGBColorSpace, Scene, ShaderMaterial, SphereGeometry, WebGLRenderer,
+} from 'three';
 
 const Compass = ['N', 'NE', 'E', 'SE', 'S', 'SW', 'W', 'NW'];
 const degrees = Math.PI / 180;
@@ -38,12 +40,13 @@ export function look(newHeading, newPitch, fieldOfView) {
   draw();
 }
 
-// The mean colour, red, green and blue, of the square of `size` pixels at the view's centre.
-export function centreColour(size) {
+// The mean colour, red, green and blue, of the square of `size` pixels at the
+// view's centre, or `above` pixels above it.
+export function centreColour(size, above = 0) {
   const gl = renderer.getContext();
   const width = gl.drawingBufferWidth, height = gl.drawingBufferHeight;
   const pixels = new Uint8Array(size * size * 4);
-  gl.readPixels(Math.floor((width - size) / 2), Math.floor((height - size) / 2), size, size, gl.RGBA,
+  gl.readPixels(Math.floor((width - size) / 2), Math.floor((height - size) / 2) + above, size, size, gl.RGBA,
                 gl.UNSIGNED_BYTE, pixels);
   const mean = [0, 0, 0];
   for (let i = 0; i < pixels.length; i += 4) for (let c = 0; c < 3; ++c) mean[c] += pixels[i + c] / (size * size);
@@ -59,8 +62,28 @@ export async function start(faceSources, canvasParent, headingLabel) {
   const sky = new CubeTexture(faces);
   sky.colorSpace = SRGBColorSpace;
   sky.needsUpdate = true;
-  scene.background = sky;
-  scene.backgroundRotation.y = Math.PI;  // north along -Z, ahead of the camera; east along +X
+  // A sphere round the camera, not the background's box: a box whose corners
+  // lie in the camera's plane (a level view every 45 degrees) breaks under
+  // software WebGL; a sphere has no corners. Each fragment looks the sky up
+  // in its own direction: north along -Z, ahead of the camera; east along +X.
+  scene.add(new Mesh(new SphereGeometry(5, 64, 32), new ShaderMaterial({
+    uniforms: { sky: { value: sky } },
+    vertexShader: `
+      varying vec3 direction;
+      void main() {
+        direction = position;
+        gl_Position = projectionMatrix * modelViewMatrix * vec4(position, 1.0);
+      }`,
+    fragmentShader: `
+      uniform samplerCube sky;
+      varying vec3 direction;
+      void main() {
+        gl_FragColor = textureCube(sky, vec3(direction.x, direction.y, -direction.z));
+        #include <colorspace_fragment>
+      }`,
+    side: BackSide,
+    depthWrite: false,
+  })));
   camera = new PerspectiveCamera(75, 1, 0.1, 10);
   label = headingLabel;
 

@@ -47,12 +47,18 @@ TEST(BrowserClients, ThreeJsShowsOurSkiesAsTheRendererSeesThemAndKtxParseReadsOu
     ASSERT_EQ(node.exitCode(), 0) << said << node.readAllStandardError().toStdString();
 
     std::map<std::string, int> compared, wrong;
+    std::map<double, std::array<double, 3>> level, aimed;  // by heading
     std::istringstream lines(said);
     for (std::string line; std::getline(lines, line);) {
         std::istringstream fields(line);
         std::string source;
         fields >> source;
-        if (source == "preview" || source == "three" || source == "ktx2" || source == "dds") {
+        if (source == "preview-level" || source == "preview-aimed") {
+            double heading = 0, pitch = 0;
+            std::array<double, 3> mean{};
+            fields >> heading >> pitch >> mean[0] >> mean[1] >> mean[2];
+            (source == "preview-level" ? level : aimed)[heading] = mean;
+        } else if (source == "preview" || source == "three" || source == "ktx2" || source == "dds") {
             double heading = 0, pitch = 0;
             std::array<double, 3> mean{};
             fields >> heading >> pitch >> mean[0] >> mean[1] >> mean[2];
@@ -70,6 +76,11 @@ TEST(BrowserClients, ThreeJsShowsOurSkiesAsTheRendererSeesThemAndKtxParseReadsOu
         }
     }
     for (const char* source : {"preview", "three", "ktx2", "dds"}) EXPECT_GE(compared[source], 9) << source;
+    // The page's level views every 45 degrees show what a view aimed at the same place shows.
+    ASSERT_EQ(level.size(), 4u) << said;
+    for (const auto& [heading, mean] : level) {
+        for (int c = 0; c < 3; ++c) EXPECT_NEAR(mean[c], aimed[heading][c], 3.0) << "level view at " << heading;
+    }
     EXPECT_EQ(said.find("page-errors"), std::string::npos) << said;
     EXPECT_NE(said.find("ktx2Loader colorSpace=srgb"), std::string::npos) << said;
     EXPECT_NE(said.find("ktx-parse vkFormat=43 width=64 height=64 faces=6 levels=1 supercompression=0 transfer=2 "

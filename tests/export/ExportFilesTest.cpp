@@ -436,6 +436,21 @@ TEST(ExportCommand, WritesEveryOutputAskedForBesideItsNameAndNamesTheCubeMapFace
     EXPECT_EQ(CubeMapFaceFiles(temp / "gl/cube")[5], temp / "gl/cube_nz.png");
 }
 
+// Faces above 1024 make a page of 1024 and the export says so; with --size
+// the page has the faces asked for, and nothing is said.
+TEST(ExportCommand, ThePageCapsLargeFacesAndSaysSo) {
+    TempFolder temp;
+    WriteFaces(temp / "sky", Compass, ".bmp", 1040);
+    for (const bool sized : {false, true}) {
+        std::vector<std::string> arguments{temp / "sky", "--preview", temp / "page.html"};
+        if (sized) arguments.insert(arguments.end(), {"--size", "8"});
+        std::ostringstream report;
+        RunExport(*ParseExportArguments(arguments), report, nullptr);
+        EXPECT_EQ(report.str().find("faces are 1024 texels a side, not the run's 1040") != std::string::npos, !sized)
+            << report.str();
+    }
+}
+
 struct CommandResult {
     int status;
     std::string output, errors;

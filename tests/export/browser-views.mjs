@@ -24,6 +24,12 @@ const Views = [];
 for (let heading = 0; heading < 360; heading += 45) Views.push([heading, 25]);
 for (const heading of [0, 90, 180, 270]) Views.push([heading, -40]);
 Views.push([0, 90], [0, -90]);
+// Level views at headings where a background box's corners lie in the
+// camera's plane (every 45 degrees), which software WebGL breaks: a square
+// above the centre of a wider view ("preview-level"), against the same
+// direction at the centre of a view aimed there ("preview-aimed").
+const LevelViews = [[45, 0], [90, 0], [135, 0], [225, 0]];
+const LevelField = 24, LevelAbove = 24;
 const Field = 6;  // degrees across the narrow view
 const Size = 64;  // pixels across it
 
@@ -128,8 +134,8 @@ try {
   const page = await browser.newPage({ viewport: { width: Size, height: Size } });
   const problems = [];
   page.on('pageerror', (error) => problems.push(error.message));
-  const print = (source, seen) => seen.forEach((mean, i) =>
-    console.log(`${source} ${Views[i][0]} ${Views[i][1]} ${mean.map((c) => c.toFixed(2)).join(' ')}`));
+  const print = (source, seen, views = Views) => seen.forEach((mean, i) =>
+    console.log(`${source} ${views[i][0]} ${views[i][1]} ${mean.map((c) => c.toFixed(2)).join(' ')}`));
 
   await page.goto(`${origin}/preview.html`);
   await page.evaluate(() => window.vantorixReady);
@@ -137,6 +143,16 @@ try {
     VantorixPreview.look(heading, pitch, field);
     return VantorixPreview.centreColour(8);
   }), [Views, Field]));
+  const seenAbove = Math.atan(Math.tan(LevelField / 2 * Math.PI / 180) * LevelAbove / (Size / 2)) * 180 / Math.PI;
+  print('preview-level', await page.evaluate(([views, field, above]) => views.map(([heading, pitch]) => {
+    VantorixPreview.look(heading, pitch, field);
+    return VantorixPreview.centreColour(8, above);
+  }), [LevelViews, LevelField, LevelAbove]), LevelViews.map(([heading]) => [heading, seenAbove.toFixed(4)]));
+  const aimed = LevelViews.map(([heading]) => [heading, seenAbove]);
+  print('preview-aimed', await page.evaluate(([views, field]) => views.map(([heading, pitch]) => {
+    VantorixPreview.look(heading, pitch, field);
+    return VantorixPreview.centreColour(8);
+  }), [aimed, LevelField]), LevelViews.map(([heading]) => [heading, seenAbove.toFixed(4)]));
 
   await page.route(`${origin}/harness.html`, (route) => route.fulfill({ contentType: 'text/html', body: harness }));
   await page.goto(`${origin}/harness.html`);
