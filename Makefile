@@ -6,7 +6,7 @@ SANITIZE_FLAGS := -fsanitize=address,undefined -fno-sanitize-recover=all -fno-om
 FUZZ_DIR := build-fuzz
 FUZZ_SECONDS ?= 60
 
-.PHONY: all packages configure build run test sanitize fuzz bench clean windows test-windows
+.PHONY: all packages configure build run test sanitize fuzz bench clean windows test-windows test-engines
 
 all: build
 
@@ -30,14 +30,14 @@ run: build
 	@$(BUILD_DIR)/vantorix
 
 test: build
-	@ctest --test-dir $(BUILD_DIR) --output-on-failure -j 2
+	@ctest --test-dir $(BUILD_DIR) --output-on-failure -j 2 -LE engines
 
 # The whole suite again, built with AddressSanitizer and UndefinedBehaviorSanitizer:
 # any out-of-bounds access, leak or undefined operation fails the run.
 sanitize: packages
 	@cmake -S . -B $(SANITIZE_DIR) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_FLAGS="$(SANITIZE_FLAGS)"
 	@cmake --build $(SANITIZE_DIR)
-	@ctest --test-dir $(SANITIZE_DIR) --output-on-failure -j 2
+	@ctest --test-dir $(SANITIZE_DIR) --output-on-failure -j 2 -LE engines
 
 # The Windows build: vantorix.exe, vantorix-export.exe and tgsrender.exe, cross-built
 # with mingw-w64 against libjpeg-turbo and GoogleTest built from Debian's sources.
@@ -55,6 +55,13 @@ windows: packages
 test-windows: windows configure
 	@cmake --build $(BUILD_DIR) --target windows_build_tests
 	@sh tools/test-windows $(WINDOWS_DIR)
+
+# The engines themselves showing our skies (Quake III, Godot 3, Blender), on a
+# virtual screen with software OpenGL; their packages come from their own list.
+test-engines: build
+	@sh tools/install-packages debian-packages-engines.txt
+	@xvfb-run -a -s "-screen 0 1024x768x24 -nolisten tcp" \
+	  ctest --test-dir $(BUILD_DIR) --output-on-failure -L engines
 
 # Finishing six faces at several sizes, against each conversion's floor;
 # BENCH_ARGS passes options on (e.g. BENCH_ARGS="--sizes 1024 --runs 3").

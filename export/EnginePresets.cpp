@@ -94,8 +94,10 @@ std::string Quake3Shader(const std::string& dest, North north) {
            "\t// A sun at heading H (clockwise from north, as the run has it) has the yaw " +
            (north == North::AlongTheEngines ? "90 - H" : "270 - H") + ":\n"
            "\t// q3map_sun 1 1 1 100 YAW ELEVATION\n"
+           // Before skyparms, which loads the faces as the keywords above it say: else the engine's
+           // default picmip halves the sky.
+           "\tnopicmip\n"
            "\tskyparms " + sky + " - -\n"
-           "\tnopicmip\n"  // else the engine's default picmip halves the sky
            "}\n";
 }
 

@@ -35,16 +35,33 @@ inline std::vector<View> EngineViews() {
     return views;
 }
 
-// Mean difference in levels over the pixels `sky` marks (all when empty).
+// Mean difference in levels between the two pictures' blocks of 4 x 4
+// pixels that lie wholly in the sky `sky` marks (all when empty): blocks, so
+// that two ways of filtering one texture are not counted as a difference.
 inline double MeanDifference(const cube::RgbImage& a, const cube::RgbImage& b, const std::vector<bool>& sky) {
+    constexpr int Block = 4;
     double sum = 0;
     std::size_t counted = 0;
-    for (std::size_t p = 0; p < a.Pixels.size() / 3; ++p) {
-        if (!sky.empty() && !sky[p]) continue;
-        for (int c = 0; c < 3; ++c) sum += std::fabs(double(a.Pixels[3 * p + c]) - b.Pixels[3 * p + c]);
-        ++counted;
+    for (int by = 0; by + Block <= a.Height; by += Block) {
+        for (int bx = 0; bx + Block <= a.Width; bx += Block) {
+            double mean[3] = {0, 0, 0};
+            bool whole = true;
+            for (int y = by; y < by + Block && whole; ++y) {
+                for (int x = bx; x < bx + Block; ++x) {
+                    const std::size_t p = static_cast<std::size_t>(y) * a.Width + x;
+                    if (!sky.empty() && !sky[p]) {
+                        whole = false;
+                        break;
+                    }
+                    for (int c = 0; c < 3; ++c) mean[c] += (double(a.Pixels[3 * p + c]) - b.Pixels[3 * p + c]) / (Block * Block);
+                }
+            }
+            if (!whole) continue;
+            for (const double m : mean) sum += std::fabs(m) / 3;
+            ++counted;
+        }
     }
-    return counted == 0 ? 999 : sum / (3.0 * counted);
+    return counted == 0 ? 999 : sum / static_cast<double>(counted);
 }
 
 inline cube::RgbImage Mirrored(const cube::RgbImage& image) {
@@ -79,8 +96,10 @@ inline Agreement Compare(const cube::RgbImage& shot, const std::vector<bool>& sk
             std::min(off({view.heading + 90, view.pitch}, false), off({view.heading - 90, view.pitch}, false))};
 }
 
-// Every view agrees within 3 levels (the ground straight down has the finest detail), and each alternative is off by at
-// least 1.5 levels more; the figures go to the test's output for the record.
+// Every view agrees within 2 levels (over blocks of 4 x 4 pixels; the
+// ground straight down has the finest detail), and each alternative is off
+// by at least 1.5 levels more; the
+// figures go to the test's output for the record.
 inline void ExpectAgreement(const std::string& what, const std::vector<cube::RgbImage>& shots,
                             const std::vector<std::vector<bool>>& skies, const tgs::Camera& run,
                             const std::vector<View>& views, double field) {
@@ -89,7 +108,7 @@ inline void ExpectAgreement(const std::string& what, const std::vector<cube::Rgb
         const Agreement a = Compare(shots[i], skies.empty() ? std::vector<bool>{} : skies[i], run, views[i], field);
         std::printf("%s heading %g pitch %g: %.2f levels off; mirrored %.2f, quarter-turned %.2f\n", what.c_str(),
                     views[i].heading, views[i].pitch, a.best, a.mirrored, a.turned);
-        EXPECT_LE(a.best, 3.0) << what << " at heading " << views[i].heading << ", pitch " << views[i].pitch;
+        EXPECT_LE(a.best, 2.0) << what << " at heading " << views[i].heading << ", pitch " << views[i].pitch;
         EXPECT_GE(a.mirrored, a.best + 1.5) << what << " mirrored at heading " << views[i].heading;
         EXPECT_GE(a.turned, a.best + 1.5) << what << " turned at heading " << views[i].heading;
     }
