@@ -7,6 +7,7 @@
 #include "export/DdsFile.h"
 #include "export/EnginePresets.h"
 #include "export/Ktx2File.h"
+#include "export/Panorama.h"
 #include "export/PreviewPage.h"
 
 #include <gtest/gtest.h>
@@ -38,6 +39,7 @@ TEST(BrowserClients, ThreeJsShowsOurSkiesAsTheRendererSeesThemAndKtxParseReadsOu
     WritePreset(*FindPreset("three"), temp / "sky", sky, North::AsTheRunHasIt, 0);
     WriteKtx2CubeMap(temp / "sky.ktx2", map, false);
     WriteDdsCubeMap(temp / "sky.dds", map, false);
+    WriteEquirectangularPanorama(sky, 4 * FaceSize, temp / "sky-panorama.png");
 
     QProcess node;
     node.start(QStringLiteral("node"), {QStringLiteral(VANTORIX_TEST_DATA "/export/browser-views.mjs"),
@@ -58,7 +60,7 @@ TEST(BrowserClients, ThreeJsShowsOurSkiesAsTheRendererSeesThemAndKtxParseReadsOu
             std::array<double, 3> mean{};
             fields >> heading >> pitch >> mean[0] >> mean[1] >> mean[2];
             (source == "preview-level" ? level : aimed)[heading] = mean;
-        } else if (source == "preview" || source == "three" || source == "ktx2" || source == "dds") {
+        } else if (source == "preview" || source == "three" || source == "ktx2" || source == "dds" || source == "panorama") {
             double heading = 0, pitch = 0;
             std::array<double, 3> mean{};
             fields >> heading >> pitch >> mean[0] >> mean[1] >> mean[2];
@@ -75,7 +77,7 @@ TEST(BrowserClients, ThreeJsShowsOurSkiesAsTheRendererSeesThemAndKtxParseReadsOu
             }
         }
     }
-    for (const char* source : {"preview", "three", "ktx2", "dds"}) EXPECT_GE(compared[source], 9) << source;
+    for (const char* source : {"preview", "three", "ktx2", "dds", "panorama"}) EXPECT_GE(compared[source], 9) << source;
     // The page's level views every 45 degrees show what a view aimed at the same place shows.
     ASSERT_EQ(level.size(), 4u) << said;
     for (const auto& [heading, mean] : level) {

@@ -5,7 +5,7 @@
 //   node browser-views.mjs FOLDER NODE_MODULES
 //
 // FOLDER holds preview.html, sky_px.png ... sky_nz.png and sky.js (the
-// preset), sky.ktx2 and sky.dds. Served on 127.0.0.1 only. Prints one line a
+// preset), sky.ktx2, sky.dds and sky-panorama.png. Served on 127.0.0.1 only. Prints one line a
 // view, "SOURCE HEADING PITCH RED GREEN BLUE" (the mean of the centre of a
 // narrow view), and "ktx-parse FIELD=VALUE ..." lines.
 import { createRequire } from 'node:module';
@@ -94,6 +94,14 @@ const backgrounds = {
     scene.backgroundRotation.y = Math.PI;
     window.ktx2ColorSpace = texture.colorSpace;
   },
+  // The panorama as an equirectangular background, turned as the README says.
+  panorama: async (scene) => {
+    const texture = await new THREE.TextureLoader().loadAsync('/sky-panorama.png');
+    texture.mapping = THREE.EquirectangularReflectionMapping;
+    texture.colorSpace = THREE.SRGBColorSpace;
+    scene.background = texture;
+    scene.backgroundRotation.y = Math.PI / 2;
+  },
   dds: async (scene) => {
     const texture = await new DDSLoader().loadAsync('/sky.dds');
     const sky = cube(texture.image.map((face) => face.mipmaps[0]), texture.format);
@@ -157,7 +165,7 @@ try {
   await page.route(`${origin}/harness.html`, (route) => route.fulfill({ contentType: 'text/html', body: harness }));
   await page.goto(`${origin}/harness.html`);
   await page.waitForFunction(() => window.ready === true);
-  for (const kind of ['three', 'ktx2', 'dds']) print(kind, await page.evaluate(([k, v]) => window.look(k, v), [kind, Views]));
+  for (const kind of ['three', 'ktx2', 'dds', 'panorama']) print(kind, await page.evaluate(([k, v]) => window.look(k, v), [kind, Views]));
   console.log(`ktx2Loader colorSpace=${await page.evaluate(() => window.ktx2ColorSpace)}`);
   if (problems.length > 0) console.log(`page-errors ${problems.join(' | ')}`);
 } finally {
