@@ -36,13 +36,6 @@ int SelectedIndex(const std::array<QRadioButton*, Count>& options) {
     return 0;  // one is always selected; the first stands in if not
 }
 
-QIcon ProgramIcon() {
-    QIcon icon;
-    icon.addFile(QStringLiteral(":/vantorix/icon-16.png"), QSize(16, 16));
-    icon.addFile(QStringLiteral(":/vantorix/icon-32.png"), QSize(32, 32));
-    return icon;
-}
-
 }  // namespace
 
 frmMain::frmMain(std::string programFolder)

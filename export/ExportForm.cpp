@@ -1,6 +1,8 @@
 #include "export/ExportForm.h"
 
 #include "export/EnginePresets.h"
+#include "platform/Browser.h"
+#include "platform/MessageBox.h"
 
 #include <algorithm>
 #include <optional>
@@ -44,7 +46,7 @@ std::vector<const ExportOption*> FileRows() {
 }
 
 design::Form ExportFormDesign(const std::string& prefix) {
-    design::Form form{"frmExport", "Vantorix Export", 8400, 7050, false, {}};
+    design::Form form{"frmExport", ExportCaption, 8400, 7050, false, {}};
     auto& c = form.Controls;
     int tab = 0;
     const auto add = [&](Control control) -> Control& {
@@ -267,6 +269,35 @@ ExportOptions ExportForm::Options() const {
     std::optional<ExportOptions> options = ParseExportArguments(Arguments());
     if (!options) throw std::invalid_argument("\"" + controls_.Text("txtFaces") + "\" is no prefix: name the faces.");
     return *options;
+}
+
+void ExportForm::Start() {
+    if (Working()) return;
+    const ExportOptions options = Options();
+    preview_ = options.Preview;
+    worker_ = std::make_unique<ExportWorker>(options);
+    SetWorking(true);
+}
+
+void ExportForm::Cancel() noexcept {
+    if (worker_ != nullptr) worker_->Cancel();
+}
+
+bool ExportForm::Ended(bool tell) {
+    if (worker_ == nullptr) return true;
+    const ExportWorker::Outcome outcome = worker_->Result();
+    if (outcome == ExportWorker::Outcome::Working) return false;
+    const std::string message = worker_->Message();
+    worker_.reset();
+    SetWorking(false);
+    if (!tell) return true;
+    if (outcome == ExportWorker::Outcome::Failed) {
+        MessageBox(message, ExportCaption, MB_OK | MB_ICONERROR);
+    } else if (outcome == ExportWorker::Outcome::Written) {
+        if (!preview_.empty()) AtUserAction(ExportCaption, [&] { OpenInBrowser(preview_); });
+        MessageBox(message, ExportCaption, MB_OK | MB_ICONINFORMATION);
+    }
+    return true;
 }
 
 }  // namespace vantorix::cube

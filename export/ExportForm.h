@@ -1,9 +1,11 @@
 #pragma once
 
 #include "export/ExportCommand.h"
+#include "export/ExportWorker.h"
 #include "export/FaceSet.h"
 #include "platform/FormDesign.h"
 
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -38,6 +40,9 @@ extern const std::vector<EngineChoice> EngineChoices;
 // frame of its own.
 std::vector<const ExportOption*> FileRows();
 
+// The window's caption, and its message boxes'.
+inline constexpr const char* ExportCaption = "Vantorix Export";
+
 // The window as designed, its faces' prefix `prefix`.
 design::Form ExportFormDesign(const std::string& prefix);
 
@@ -58,6 +63,19 @@ public:
     // While an export runs, only Cancel (the Close button) takes input.
     void SetWorking(bool working);
 
+    // Export: the choices' options, checked as the command checks them
+    // (throws std::invalid_argument saying what to change), then the work on
+    // a thread of its own; the window polls Ended with a timer.
+    void Start();
+    bool Working() const noexcept { return worker_ != nullptr; }
+    double Done() const noexcept { return worker_ != nullptr ? worker_->Done() : 0; }
+    // Stops the work at its next step, with every old file as it was.
+    void Cancel() noexcept;
+    // Whether the work has ended (or none runs); once it has, the controls
+    // take input again and, when `tell`, the user is told: the page opened
+    // and one message listing the files written, or why nothing was.
+    bool Ended(bool tell);
+
     // The command line the choices make; throws std::invalid_argument saying
     // what to change when they make none the command takes.
     std::vector<std::string> Arguments() const;
@@ -76,6 +94,8 @@ private:
     std::string prefix_;  // the prefix the names were last made for
     int engine_ = 0;      // the engine the destination was last made for
     FoundFaces found_{false, 0, ""};
+    std::unique_ptr<ExportWorker> worker_;
+    std::string preview_;  // the page to open when the work is done
 };
 
 }  // namespace vantorix::cube

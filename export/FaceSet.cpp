@@ -115,10 +115,10 @@ bool EndsWithJpeg(const std::string& path) {
 
 namespace {
 
-// Every complete set of faces under the prefix; what was found of the
-// incomplete ones goes to `tried`.
-std::vector<FaceSet> CompleteSets(const std::string& prefix, const std::string& folder, std::string& tried) {
-    std::vector<FaceSet> complete;
+// The faces the finisher may have written for the prefix, a set for each
+// name scheme and extension.
+std::vector<FaceSet> EveryNaming(const std::string& prefix, const std::string& folder) {
+    std::vector<FaceSet> sets;
     for (const NameScheme& scheme : Schemes) {
         for (int convert = 0; convert < 3; ++convert) {
             SkyboxJob job;
@@ -127,16 +127,25 @@ std::vector<FaceSet> CompleteSets(const std::string& prefix, const std::string& 
             job.NameAbreviate = scheme.Abbreviate;
             job.Convert = convert;
             const FaceFileNames names = ComposeFaceFileNames(job, folder);
-            FaceSet set{std::string(scheme.Description) + ", " + OutputExtension(job), {}};
+            FaceSet& set = sets.emplace_back(FaceSet{std::string(scheme.Description) + ", " + OutputExtension(job), {}});
             std::copy(names.FinalName.begin(), names.FinalName.end(), set.Files.begin());
-            const auto present = std::count_if(set.Files.begin(), set.Files.end(), IsFile);
-            if (present == 6) {
-                complete.push_back(set);
-            } else if (present > 0) {
-                tried += "\n  " + set.Description + ": missing";
-                for (const std::string& file : set.Files) {
-                    if (!IsFile(file)) tried += " \"" + file + "\"";
-                }
+        }
+    }
+    return sets;
+}
+
+// Every complete set of faces under the prefix; what was found of the
+// incomplete ones goes to `tried`.
+std::vector<FaceSet> CompleteSets(const std::string& prefix, const std::string& folder, std::string& tried) {
+    std::vector<FaceSet> complete;
+    for (const FaceSet& set : EveryNaming(prefix, folder)) {
+        const auto present = std::count_if(set.Files.begin(), set.Files.end(), IsFile);
+        if (present == 6) {
+            complete.push_back(set);
+        } else if (present > 0) {
+            tried += "\n  " + set.Description + ": missing";
+            for (const std::string& file : set.Files) {
+                if (!IsFile(file)) tried += " \"" + file + "\"";
             }
         }
     }
@@ -281,28 +290,19 @@ FoundFaces DescribeFaceSet(const std::string& prefix, const std::string& folder)
         // The set with the most faces present, and which of them are missing.
         int bestPresent = 0;
         std::string best;
-        for (const NameScheme& scheme : Schemes) {
-            for (int convert = 0; convert < 3; ++convert) {
-                SkyboxJob job;
-                job.Output = prefix;
-                job.NameScheme = scheme.Scheme;
-                job.NameAbreviate = scheme.Abbreviate;
-                job.Convert = convert;
-                const FaceFileNames names = ComposeFaceFileNames(job, folder);
-                std::string missing;
-                int present = 0;
-                for (int face = 0; face < SkyboxFaceCount; ++face) {
-                    if (IsFile(names.FinalName[face])) {
-                        ++present;
-                    } else {
-                        missing += std::string(missing.empty() ? "" : ", ") + std::string(SkyboxFaces[face].Caption);
-                    }
+        for (const FaceSet& set : EveryNaming(prefix, folder)) {
+            std::string missing;
+            int present = 0;
+            for (int face = 0; face < SkyboxFaceCount; ++face) {
+                if (IsFile(set.Files[face])) {
+                    ++present;
+                } else {
+                    missing += std::string(missing.empty() ? "" : ", ") + std::string(SkyboxFaces[face].Caption);
                 }
-                if (present > bestPresent) {
-                    bestPresent = present;
-                    best = std::to_string(present) + " of six faces (" + scheme.Description + ", " +
-                           OutputExtension(job) + "): no " + missing + " face.";
-                }
+            }
+            if (present > bestPresent) {
+                bestPresent = present;
+                best = std::to_string(present) + " of six faces (" + set.Description + "): no " + missing + " face.";
             }
         }
         return {false, 0, bestPresent > 0 ? best : "No faces of a finished run have this prefix."};

@@ -2,7 +2,6 @@
 
 #include "export/ExportDialogs.h"
 #include "job/SkyboxJob.h"
-#include "platform/Browser.h"
 #include "platform/FileSystem.h"
 #include "platform/FormLayout.h"
 #include "platform/MessageBox.h"
@@ -11,7 +10,6 @@
 
 #include <QAbstractButton>
 #include <QCloseEvent>
-#include <QIcon>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -24,19 +22,6 @@
 #include <filesystem>
 
 namespace vantorix::cube {
-
-namespace {
-
-constexpr const char* Caption = "Vantorix Export";
-
-QIcon ProgramIcon() {
-    QIcon icon;
-    icon.addFile(QStringLiteral(":/vantorix/icon-16.png"), QSize(16, 16));
-    icon.addFile(QStringLiteral(":/vantorix/icon-32.png"), QSize(32, 32));
-    return icon;
-}
-
-}  // namespace
 
 frmExport::frmExport(const std::string& programFolder)
     : QWidget(nullptr, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
@@ -102,54 +87,38 @@ void frmExport::SetEnabled(std::string_view control, bool enabled) {
 
 void frmExport::btnExport_Click() {
     if (Working() || !controls_.at("btnExport")->isEnabled()) return;
-    AtUserAction(Caption, [&] {
-        const ExportOptions options = form_->Options();
-        preview_ = options.Preview;
+    AtUserAction(ExportCaption, [&] {
         static_cast<QProgressBar*>(controls_.at("prgExport"))->setValue(0);
-        worker_ = std::make_unique<ExportWorker>(options);
-        form_->SetWorking(true);
+        form_->Start();
         controls_.at("btnClose")->setFocus();
         tmrProgress_->start();
     });
 }
 
 void frmExport::tmrProgress_Timer() {
-    static_cast<QProgressBar*>(controls_.at("prgExport"))->setValue(static_cast<int>(worker_->Done() * 1000));
-    const ExportWorker::Outcome outcome = worker_->Result();
-    if (outcome == ExportWorker::Outcome::Working) return;
+    static_cast<QProgressBar*>(controls_.at("prgExport"))->setValue(static_cast<int>(form_->Done() * 1000));
+    if (!form_->Ended(!closeWhenDone_)) return;
     tmrProgress_->stop();
-    const std::string message = worker_->Message();
-    worker_.reset();
-    form_->SetWorking(false);
     static_cast<QProgressBar*>(controls_.at("prgExport"))->setValue(0);
-    if (closeWhenDone_) {
-        close();
-        return;
-    }
-    if (outcome == ExportWorker::Outcome::Failed) {
-        MessageBox(message, Caption, MB_OK | MB_ICONERROR);
-    } else if (outcome == ExportWorker::Outcome::Written) {
-        if (!preview_.empty()) AtUserAction(Caption, [&] { OpenInBrowser(preview_); });
-        MessageBox(message, Caption, MB_OK | MB_ICONINFORMATION);
-    }
+    if (closeWhenDone_) close();
 }
 
 void frmExport::btnClose_Click() {
     if (Working()) {
-        worker_->Cancel();  // the timer sees it end
+        form_->Cancel();  // the timer sees it end
     } else {
         close();
     }
 }
 
 void frmExport::btnFacesBrowse_Click() {
-    AtUserAction(Caption, [&] {
+    AtUserAction(ExportCaption, [&] {
         if (const auto chosen = AskForFaceFile(HandleOfWindow(this), Text("txtFaces"))) form_->FacePicked(*chosen);
     });
 }
 
 void frmExport::btnEngineBrowse_Click() {
-    AtUserAction(Caption, [&] {
+    AtUserAction(ExportCaption, [&] {
         if (const auto chosen = AskForEngineFiles(HandleOfWindow(this), Text("txtEngineFiles"))) {
             SetText("txtEngineFiles", *chosen);
         }
@@ -170,7 +139,7 @@ void frmExport::keyPressEvent(QKeyEvent* event) {
 void frmExport::closeEvent(QCloseEvent* event) {
     if (Working()) {
         closeWhenDone_ = true;
-        worker_->Cancel();
+        form_->Cancel();
         event->ignore();
         return;
     }

@@ -1,7 +1,6 @@
 #pragma once
 
 #include "export/ExportForm.h"
-#include "export/ExportWorker.h"
 
 #include <QWidget>
 
@@ -27,7 +26,7 @@ public:
     QWidget* Control(const std::string& name) const { return controls_.at(name); }
     ExportForm& Form() { return *form_; }
     // Whether an export is running.
-    bool Working() const { return worker_ != nullptr; }
+    bool Working() const { return form_->Working(); }
 
     void btnExport_Click();
     void btnClose_Click();
@@ -48,8 +47,6 @@ private:
 
     std::map<std::string, QWidget*> controls_;
     std::unique_ptr<ExportForm> form_;
-    std::unique_ptr<ExportWorker> worker_;
-    std::string preview_;  // the page to open when the export is done
     bool closeWhenDone_ = false;
     QTimer* tmrProgress_;
 };

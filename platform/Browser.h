@@ -15,4 +15,7 @@ void OpenInBrowser(const std::string& path);
 using BrowserOpener = std::function<void(const std::string& path)>;
 BrowserOpener SetBrowserOpenerForTesting(BrowserOpener opener);
 
+// The system's own opening, behind OpenInBrowser: Qt's on Linux, the shell's on Windows.
+void OpenWithTheSystemsBrowser(const std::string& path);
+
 }  // namespace vantorix

@@ -3,6 +3,7 @@
 #include "platform/FormDesign.h"
 
 #include <QFont>
+#include <QIcon>
 #include <QLatin1StringView>
 #include <QRect>
 #include <QSize>
@@ -32,6 +33,10 @@ QFont FormFont();
 // The style the layouts were drawn for: 13-pixel check boxes and option
 // buttons, frame captions set into the frame's line.
 inline constexpr QLatin1StringView FormStyleName("Windows");
+
+// The program's icon at 16 and 32 pixels, from the pictures the program
+// carries as Qt resources (":/vantorix/icon-16.png" and "-32.png").
+QIcon ProgramIcon();
 
 // Gives a finished window and every control on it the form style.
 void ApplyFormStyle(QWidget* window);

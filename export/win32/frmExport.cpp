@@ -2,7 +2,6 @@
 
 #include "export/ExportDialogs.h"
 #include "job/SkyboxJob.h"
-#include "platform/Browser.h"
 #include "platform/FileSystem.h"
 #include "platform/MessageBox.h"
 #include "platform/win32/Windows.h"
@@ -15,7 +14,6 @@ namespace vantorix::cube {
 
 namespace {
 
-constexpr const char* Caption = "Vantorix Export";
 constexpr std::uintptr_t ProgressTimer = 1;
 constexpr int ExportIconResource = 1;  // the program's icon, as its resource script numbers it
 
@@ -29,7 +27,7 @@ frmExport::frmExport(const std::string& programFolder)
 }
 
 frmExport::~frmExport() {
-    if (worker_ != nullptr) ::KillTimer(AsHwnd(Handle()), ProgressTimer);
+    ::KillTimer(AsHwnd(Handle()), ProgressTimer);
 }
 
 void frmExport::SetChecked(std::string_view control, bool checked) {
@@ -69,42 +67,26 @@ void frmExport::OnDialogKey(bool enter) {
 
 void frmExport::btnExport_Click() {
     if (Working() || !::IsWindowEnabled(AsHwnd(Control("btnExport")))) return;
-    AtUserAction(Caption, [&] {
-        const ExportOptions options = form_->Options();
-        preview_ = options.Preview;
+    AtUserAction(ExportCaption, [&] {
         ShowProgress(0);
-        worker_ = std::make_unique<ExportWorker>(options);
-        form_->SetWorking(true);
+        form_->Start();
         ::SetFocus(AsHwnd(Control("btnClose")));
         ::SetTimer(AsHwnd(Handle()), ProgressTimer, 100, nullptr);
     });
 }
 
 void frmExport::OnTimer(std::uintptr_t timer) {
-    if (timer != ProgressTimer || worker_ == nullptr) return;
-    ShowProgress(worker_->Done());
-    const ExportWorker::Outcome outcome = worker_->Result();
-    if (outcome == ExportWorker::Outcome::Working) return;
+    if (timer != ProgressTimer) return;
+    ShowProgress(form_->Done());
+    if (!form_->Ended(!closeWhenDone_)) return;
     ::KillTimer(AsHwnd(Handle()), ProgressTimer);
-    const std::string message = worker_->Message();
-    worker_.reset();
-    form_->SetWorking(false);
     ShowProgress(0);
-    if (closeWhenDone_) {
-        Close();
-        return;
-    }
-    if (outcome == ExportWorker::Outcome::Failed) {
-        MessageBox(message, Caption, MB_OK | MB_ICONERROR);
-    } else if (outcome == ExportWorker::Outcome::Written) {
-        if (!preview_.empty()) AtUserAction(Caption, [&] { OpenInBrowser(preview_); });
-        MessageBox(message, Caption, MB_OK | MB_ICONINFORMATION);
-    }
+    if (closeWhenDone_) Close();
 }
 
 void frmExport::btnClose_Click() {
     if (Working()) {
-        worker_->Cancel();  // the timer sees it end
+        form_->Cancel();  // the timer sees it end
     } else {
         Close();
     }
@@ -114,18 +96,18 @@ void frmExport::btnClose_Click() {
 bool frmExport::OnCloseBox() {
     if (!Working()) return true;
     closeWhenDone_ = true;
-    worker_->Cancel();
+    form_->Cancel();
     return false;
 }
 
 void frmExport::btnFacesBrowse_Click() {
-    AtUserAction(Caption, [&] {
+    AtUserAction(ExportCaption, [&] {
         if (const auto chosen = AskForFaceFile(Handle(), Text("txtFaces"))) form_->FacePicked(*chosen);
     });
 }
 
 void frmExport::btnEngineBrowse_Click() {
-    AtUserAction(Caption, [&] {
+    AtUserAction(ExportCaption, [&] {
         if (const auto chosen = AskForEngineFiles(Handle(), Text("txtEngineFiles"))) SetText("txtEngineFiles", *chosen);
     });
 }

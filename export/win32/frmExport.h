@@ -1,7 +1,6 @@
 #pragma once
 
 #include "export/ExportForm.h"
-#include "export/ExportWorker.h"
 #include "platform/win32/FormWindow.h"
 
 #include <memory>
@@ -21,7 +20,7 @@ public:
 
     ExportForm& Form() { return *form_; }
     // Whether an export is running.
-    bool Working() const { return worker_ != nullptr; }
+    bool Working() const { return form_->Working(); }
 
     // The controls by name, as the form's behaviour reads and sets them.
     std::string Text(std::string_view control) const override { return FormWindow::Text(control); }
@@ -45,8 +44,6 @@ private:
     void ShowProgress(double done);
 
     std::unique_ptr<ExportForm> form_;
-    std::unique_ptr<ExportWorker> worker_;
-    std::string preview_;  // the page to open when the export is done
     bool closeWhenDone_ = false;
 };
 

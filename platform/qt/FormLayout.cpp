@@ -127,6 +127,13 @@ std::map<std::string, QWidget*> BuildForm(QWidget* window, const design::Form& f
     return controls;
 }
 
+QIcon ProgramIcon() {
+    QIcon icon;
+    icon.addFile(QStringLiteral(":/vantorix/icon-16.png"), QSize(16, 16));
+    icon.addFile(QStringLiteral(":/vantorix/icon-32.png"), QSize(32, 32));
+    return icon;
+}
+
 void ApplyFormStyle(QWidget* window) {
     QStyle* style = FormStyle();
     if (style == nullptr) return;  // a Qt built without it keeps its own

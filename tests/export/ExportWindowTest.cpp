@@ -17,7 +17,7 @@
 #include <fstream>
 #include <sstream>
 
-#include "tests/collect/CollectTestSupport.h"
+#include "tests/export/ExportWindowSupport.h"
 #include "tests/support/QtFormChecks.h"
 
 namespace vantorix::cube {
@@ -27,22 +27,8 @@ using testing::MessageCatcher;
 using testing::ProgramFolder;
 namespace fs = std::filesystem;
 
-constexpr const char* Compass[] = {"North", "South", "East", "West", "Up", "Down"};
-
-// Faces of a finished run beside the program, Compass names; `sizes` a side each.
-void WriteRun(const ProgramFolder& program, std::array<int, 6> sizes, int missing = -1, const char* kind = ".jpg") {
-    for (int face = 0; face < 6; ++face) {
-        if (face == missing) continue;
-        RgbImage image(sizes[face], sizes[face]);
-        for (std::size_t i = 0; i < image.Pixels.size(); ++i) image.Pixels[i] = static_cast<std::uint8_t>(i * 7 + face * 40);
-        WriteImageFile(program.Output(std::string("NewSky_") + Compass[face] + kind), image);
-    }
-}
-
-std::string Bytes(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), {}};
-}
+using testing::Bytes;
+using testing::WriteRun;
 
 std::string Shown(const frmExport& window, const char* control) {
     return testing::Caption(window.Control(control)).toStdString();
@@ -87,7 +73,7 @@ TEST(ExportWindow, OpensWithThePanoramaAndThePageForTheRunBesideTheProgram) {
     for (const bool run : {true, false}) {
         SCOPED_TRACE(run ? "a run" : "no run");
         ProgramFolder program;
-        if (run) WriteRun(program, {32, 32, 32, 32, 32, 32});
+        if (run) WriteRun(program);
         frmExport window(program.Path());
         const std::string prefix = program.Output("NewSky");
         EXPECT_EQ(Shown(window, "txtFaces"), prefix);
@@ -147,7 +133,7 @@ TEST(ExportWindow, TheFoundLineSaysWhatThePrefixLeadsTo) {
 // Names the user has not changed follow the prefix and the engine; one typed stays.
 TEST(ExportWindow, NamesFollowThePrefixAndTheEngineUntilTheUserTypesOne) {
     ProgramFolder program;
-    WriteRun(program, {32, 32, 32, 32, 32, 32});
+    WriteRun(program);
     frmExport window(program.Path());
     const std::string prefix = program.Output("NewSky");
     static_cast<QLineEdit*>(window.Control("txtFile(1)"))->setText("mine.dds");
@@ -174,7 +160,7 @@ TEST(ExportWindow, NamesFollowThePrefixAndTheEngineUntilTheUserTypesOne) {
 // byte for byte, the page opened, and one message naming the files.
 TEST(ExportWindow, EnterWithTheDefaultsWritesWhatTheCommandWritesAndOpensThePage) {
     ProgramFolder program;
-    WriteRun(program, {32, 32, 32, 32, 32, 32});
+    WriteRun(program);
     MessageCatcher messages;
     std::vector<std::string> opened;
     SetBrowserOpenerForTesting([&](const std::string& page) { opened.push_back(page); });
@@ -207,7 +193,7 @@ TEST(ExportWindow, CancelInTheMiddleLeavesEveryOldFileAsItWas) {
     for (const bool closeBox : {false, true}) {
         SCOPED_TRACE(closeBox ? "close box" : "Cancel");
         ProgramFolder program;
-        WriteRun(program, {32, 32, 32, 32, 32, 32});
+        WriteRun(program);
         const std::string panorama = program.Output("NewSky_panorama.png"), page = program.Output("NewSky_preview.html");
         std::ofstream(panorama) << "old panorama";
         std::ofstream(page) << "old page";
@@ -215,14 +201,9 @@ TEST(ExportWindow, CancelInTheMiddleLeavesEveryOldFileAsItWas) {
         MessageCatcher messages;
         frmExport window(program.Path());
         window.show();
-        static std::atomic<int> stage;  // 1: the panorama is written and waits; 2: go on
-        stage = 0;
-        ReplacementFile::ObserveCommitsForTesting([](const ReplacementFile&) {
-            stage = 1;
-            while (stage != 2) std::this_thread::yield();
-        });
+        testing::HeldCommit held;
         window.btnExport_Click();
-        for (int i = 0; i < 3000 && stage != 1; ++i) QTest::qWait(5);
+        ASSERT_TRUE(held.WaitUntilHeld([] { QTest::qWait(5); }));
         EXPECT_EQ(Shown(window, "btnClose"), "Cancel");
         EXPECT_FALSE(window.Control("txtFaces")->isEnabled());
         if (closeBox) {
@@ -230,9 +211,8 @@ TEST(ExportWindow, CancelInTheMiddleLeavesEveryOldFileAsItWas) {
         } else {
             window.btnClose_Click();
         }
-        stage = 2;
+        held.Release();
         UntilDone(window);
-        ReplacementFile::ObserveCommitsForTesting({});
         EXPECT_EQ(Bytes(panorama), "old panorama");
         EXPECT_EQ(Bytes(page), "old page");
         EXPECT_EQ(testing::FolderListing(RenderFolder(program.Path())), before);
@@ -246,7 +226,7 @@ TEST(ExportWindow, CancelInTheMiddleLeavesEveryOldFileAsItWas) {
 // An output that is one of the faces: the command's message in a box, and nothing written.
 TEST(ExportWindow, ARefusedOutputIsShownAndNothingIsWritten) {
     ProgramFolder program;
-    WriteRun(program, {32, 32, 32, 32, 32, 32});
+    WriteRun(program);
     const auto before = testing::FolderListing(RenderFolder(program.Path()));
     const std::string north = Bytes(program.Output("NewSky_North.jpg"));
     MessageCatcher messages;

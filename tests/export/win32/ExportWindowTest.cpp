@@ -7,7 +7,7 @@
 #include "platform/Browser.h"
 #include "platform/ReplacementFile.h"
 #include "platform/win32/Windows.h"
-#include "tests/collect/CollectTestSupport.h"
+#include "tests/export/ExportWindowSupport.h"
 #include "tests/support/Win32FormChecks.h"
 
 #include <gtest/gtest.h>
@@ -22,22 +22,10 @@ namespace vantorix::cube {
 namespace {
 
 using testing::MessageCatcher;
+using testing::Bytes;
 using testing::ProgramFolder;
+using testing::WriteRun;
 using namespace testing::win32forms;
-
-void WriteRun(const ProgramFolder& program) {
-    constexpr const char* Compass[] = {"North", "South", "East", "West", "Up", "Down"};
-    for (int face = 0; face < 6; ++face) {
-        RgbImage image(32, 32);
-        for (std::size_t i = 0; i < image.Pixels.size(); ++i) image.Pixels[i] = static_cast<std::uint8_t>(i * 7 + face * 40);
-        WriteImageFile(program.Output(std::string("NewSky_") + Compass[face] + ".jpg"), image);
-    }
-}
-
-std::string Bytes(const std::string& path) {
-    std::ifstream in(testing::U8(path), std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), {}};
-}
 
 // Runs the window's messages until the export has ended.
 void UntilDone(const frmExport& window) {
@@ -115,21 +103,15 @@ TEST(WindowsExportWindow, EscapeInTheMiddleLeavesEveryOldFileAsItWas) {
     MessageCatcher messages;
     frmExport window(program.Path());
     window.Show();
-    static std::atomic<int> stage;  // 1: the panorama is written and waits; 2: go on
-    stage = 0;
-    ReplacementFile::ObserveCommitsForTesting([](const ReplacementFile&) {
-        stage = 1;
-        while (stage != 2) std::this_thread::yield();
-    });
+    testing::HeldCommit held;
     window.btnExport_Click();
-    for (int i = 0; i < 3000 && stage != 1; ++i) ::Sleep(5);
+    ASSERT_TRUE(held.WaitUntilHeld([] { ::Sleep(5); }));
     EXPECT_EQ(window.Text("btnClose"), "Cancel");
     EXPECT_FALSE(::IsWindowEnabled(H(window.Control("txtFaces"))));
     PressKey(::GetFocus(), VK_ESCAPE);
     win32::PumpMessages();
-    stage = 2;
+    held.Release();
     UntilDone(window);
-    ReplacementFile::ObserveCommitsForTesting({});
     EXPECT_EQ(Bytes(panorama), "old panorama");
     EXPECT_EQ(Bytes(page), "old page");
     EXPECT_EQ(testing::FolderListing(RenderFolder(program.Path())), before);
