@@ -11,6 +11,8 @@
 
 #include <io.h>
 
+#include <cwchar>
+
 namespace {
 
 // Started with a double-click, Windows made a console for this program
@@ -21,7 +23,11 @@ int OpenWindow() {
     DWORD processes[2] = {};
     if (::GetConsoleProcessList(processes, 2) > 1) {
         std::wstring program(MAX_PATH, L'\0');
-        program.resize(::GetModuleFileNameW(nullptr, program.data(), static_cast<DWORD>(program.size())));
+        // A long path fills the buffer exactly: grow it until the name fits.
+        while (::GetModuleFileNameW(nullptr, program.data(), static_cast<DWORD>(program.size())) == program.size()) {
+            program.resize(program.size() * 2);
+        }
+        program.resize(std::wcslen(program.c_str()));
         std::wstring commandLine = L"\"" + program + L"\"";
         STARTUPINFOW startup{};
         startup.cb = sizeof startup;
