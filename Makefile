@@ -65,7 +65,8 @@ test-engines: build
 
 # Finishing six faces at several sizes, against each conversion's floor;
 # BENCH_ARGS passes options on (e.g. BENCH_ARGS="--sizes 1024 --runs 3").
-# Then the export's panorama against FFmpeg's (EXPORT_BENCH_ARGS="--sizes 1024").
+# Then the export's panorama against FFmpeg's, and its outputs against their
+# floors (EXPORT_BENCH_ARGS="--sizes 1024,2048,4096").
 bench: build
 	@cd $(BUILD_DIR) && ./bench/vantorix_bench $(BENCH_ARGS)
 	@cd $(BUILD_DIR) && ./bench/vantorix_export_bench ./vantorix-export $(EXPORT_BENCH_ARGS)

@@ -1,12 +1,17 @@
 // The equirectangular panorama of six faces, through vantorix-export and
 // through FFmpeg's v360 filter, on the same faces in the same run, both from
-// files on disk to a BMP file on disk.
+// files on disk to a BMP file on disk. Then the export's own table: the
+// panorama into BMP, PNG and JPEG and the cross into PNG, each against a
+// floor measured in the same run on the panorama's own rows: writing the
+// BMP file's bytes from memory, zlib and libdeflate deflating the rows as
+// PNG would, libjpeg-turbo encoding them.
 //
-//   vantorix_export_bench EXPORT [--sizes 1024,4096] [--runs 3] [--folder DIR]
+//   vantorix_export_bench EXPORT [--sizes 1024,2048] [--runs 3] [--folder DIR]
 //
 // Each run is a process of its own, timed from start to exit, with its peak
 // resident memory; the figures are medians with min and max.
 #include "bench/BenchFaces.h"
+#include "bench/Floors.h"
 
 #include <sys/resource.h>
 #include <sys/wait.h>
@@ -52,6 +57,30 @@ Measure Time(const std::vector<std::string>& command) {
     return {seconds, usage.ru_maxrss / 1024.0};
 }
 
+struct Summary {
+    double median, least, most, peak;
+};
+
+Summary Summarise(std::vector<Measure> measured) {
+    std::sort(measured.begin(), measured.end(), [](const Measure& a, const Measure& b) { return a.seconds < b.seconds; });
+    double peak = 0;
+    for (const Measure& m : measured) peak = std::max(peak, m.peakMegabytes);
+    return {measured[measured.size() / 2].seconds, measured.front().seconds, measured.back().seconds, peak};
+}
+
+// A floor's median time over `runs` calls.
+template <typename Floor>
+double FloorSeconds(int runs, Floor floor) {
+    std::vector<double> seconds;
+    for (int run = 0; run < runs; ++run) {
+        const auto start = std::chrono::steady_clock::now();
+        floor();
+        seconds.push_back(std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
+    }
+    std::sort(seconds.begin(), seconds.end());
+    return seconds[seconds.size() / 2];
+}
+
 std::vector<int> Numbers(const std::string& text) {
     std::vector<int> numbers;
     std::stringstream in(text);
@@ -67,7 +96,7 @@ int main(int argc, char** argv) {
         return 2;
     }
     const std::string exporter = fs::absolute(argv[1]);
-    std::vector<int> sizes{1024, 4096};
+    std::vector<int> sizes{1024, 2048};
     int runs = 3;
     fs::path folder = fs::temp_directory_path() / "vantorix-export-bench";
     for (int i = 2; i + 1 < argc; i += 2) {
@@ -81,7 +110,7 @@ int main(int argc, char** argv) {
                     std::max(1u, std::thread::hardware_concurrency()));
         std::printf("%6s  %-14s %9s %9s %9s  %7s  %8s  %10s\n", "face", "who", "median s", "min s", "max s", "ratio",
                     "peak MB", "peak/data");
-        double worstRatio = 1e9, worstMemory = 0;
+        double worstRatio = 1e9, worstMemory = 0, pngOverBmp = 0, panoramaOverWriteFloor = 0;
         for (const int size : sizes) {
             fs::remove_all(folder);
             fs::create_directories(folder);
@@ -121,9 +150,49 @@ int main(int argc, char** argv) {
                 if (who == 0) worstMemory = std::max(worstMemory, peak / dataMegabytes);
             }
             worstRatio = std::min(worstRatio, medians[1] / medians[0]);
+
+            // The export's own table, at this size.
+            const vantorix::bench::Rows rows = vantorix::bench::ReadBmpRows(folder / "ours.bmp");
+            const double writeFloor = FloorSeconds(runs, [&] { vantorix::bench::BmpWriteFloor(rows, folder / "floor.bmp"); });
+            const double zlibFloor = FloorSeconds(runs, [&] { vantorix::bench::ZlibFloor(rows, folder / "floor.zlib"); });
+            const double deflateFloor =
+                FloorSeconds(runs, [&] { vantorix::bench::LibdeflateFloor(rows, folder / "floor.deflate"); });
+            const double jpegFloor = FloorSeconds(runs, [&] { vantorix::bench::JpegRowsFloor(rows, folder / "floor.jpg"); });
+            const struct {
+                const char* what;
+                std::vector<std::string> command;
+                double floor;
+                const char* floorName;
+            } outputs[] = {
+                {"panorama .bmp", commands[0], writeFloor, "write"},
+                {"panorama .png", {exporter, prefix, "--equirect", folder / "ours.png"}, zlibFloor, "zlib"},
+                {"panorama .jpg", {exporter, prefix, "--equirect", folder / "ours.jpg"}, jpegFloor, "jpeg"},
+                {"cross .png", {exporter, prefix, "--cross", folder / "cross.png"}, 0, ""},
+            };
+            std::printf("%6s  %-14s %9s %9s %9s  %-9s %7s  %8s\n", "face", "export", "median s", "min s", "max s",
+                        "floor", "ratio", "peak MB");
+            double bmpSeconds = 0, pngSeconds = 0;
+            for (const auto& output : outputs) {
+                std::vector<Measure> measures;
+                for (int run = 0; run < runs; ++run) measures.push_back(Time(output.command));
+                const Summary s = Summarise(measures);
+                if (output.command == commands[0]) bmpSeconds = s.median;
+                if (std::string(output.what) == "panorama .png") pngSeconds = s.median;
+                char ratio[16] = "      -";
+                if (output.floor > 0) std::snprintf(ratio, sizeof ratio, "%6.2fx", s.median / output.floor);
+                std::printf("%6d  %-14s %9.3f %9.3f %9.3f  %-9s %7s  %8.1f\n", size, output.what, s.median, s.least,
+                            s.most, output.floorName, ratio, s.peak);
+            }
+            std::printf("%6d  floors: write %.3f s, zlib %.3f s, libdeflate %.3f s, jpeg %.3f s\n", size, writeFloor,
+                        zlibFloor, deflateFloor, jpegFloor);
+            pngOverBmp = pngSeconds / bmpSeconds;
+            panoramaOverWriteFloor = bmpSeconds / writeFloor;
         }
         fs::remove_all(folder);
-        std::printf("bench: export_speedup_over_ffmpeg=%.1f peak_rss_over_data=%.2f\n", worstRatio, worstMemory);
+        // The last size's figures: the largest measured.
+        std::printf("bench: export_speedup_over_ffmpeg=%.1f peak_rss_over_data=%.2f png_over_bmp=%.2f "
+                    "panorama_over_write_floor=%.2f\n",
+                    worstRatio, worstMemory, pngOverBmp, panoramaOverWriteFloor);
     } catch (const std::exception& error) {
         std::fprintf(stderr, "vantorix_export_bench: %s\n", error.what());
         return 1;

@@ -5,7 +5,9 @@
 #include <fcntl.h>
 #include <sys/mman.h>
 #include <sys/stat.h>
+#include <libdeflate.h>
 #include <turbojpeg.h>
+#include <zlib.h>
 #include <unistd.h>
 
 #include <cstdint>
@@ -159,6 +161,84 @@ void BmpFloor(const std::vector<std::string>& renders, const std::vector<std::st
     for (std::size_t face = 0; face < renders.size(); ++face) {
         if (std::rename(renders[face].c_str(), finals[face].c_str()) != 0) throw std::runtime_error("cannot rename");
     }
+}
+
+Rows ReadBmpRows(const std::string& path) {
+    Rows rows;
+    const Render render = ReadRender(path, rows.pixels);
+    rows.width = render.width;
+    rows.height = render.height;
+    rows.rowBytes = render.rowBytes;
+    return rows;
+}
+
+void BmpWriteFloor(const Rows& rows, const std::string& path) {
+    std::string header(54, '\0');
+    const std::uint32_t pixelBytes = static_cast<std::uint32_t>(rows.pixels.size()), fileBytes = 54 + pixelBytes;
+    header[0] = 'B';
+    header[1] = 'M';
+    std::memcpy(&header[2], &fileBytes, 4);
+    header[10] = 54;
+    header[14] = 40;
+    std::memcpy(&header[18], &rows.width, 4);
+    std::memcpy(&header[22], &rows.height, 4);
+    header[26] = 1;
+    header[28] = 24;
+    WriteReplacing(path, header, {reinterpret_cast<const char*>(rows.pixels.data()), rows.pixels.size()});
+}
+
+namespace {
+
+// The rows as PNG's deflate takes them: a filter byte, then the row's pixels.
+std::vector<unsigned char> FilteredRows(const Rows& rows) {
+    const std::size_t length = static_cast<std::size_t>(rows.width) * 3;
+    std::vector<unsigned char> filtered;
+    filtered.reserve((length + 1) * static_cast<std::size_t>(rows.height));
+    for (int y = 0; y < rows.height; ++y) {
+        filtered.push_back(0);
+        const unsigned char* row = rows.pixels.data() + static_cast<std::size_t>(y) * rows.rowBytes;
+        filtered.insert(filtered.end(), row, row + length);
+    }
+    return filtered;
+}
+
+}  // namespace
+
+void ZlibFloor(const Rows& rows, const std::string& path) {
+    const std::vector<unsigned char> filtered = FilteredRows(rows);
+    std::vector<unsigned char> out(::compressBound(static_cast<uLong>(filtered.size())));
+    uLongf length = static_cast<uLongf>(out.size());
+    if (::compress2(out.data(), &length, filtered.data(), static_cast<uLong>(filtered.size()), Z_DEFAULT_COMPRESSION) != Z_OK) {
+        throw std::runtime_error("zlib failed");
+    }
+    WriteReplacing(path, {reinterpret_cast<const char*>(out.data()), length});
+}
+
+void LibdeflateFloor(const Rows& rows, const std::string& path) {
+    const std::vector<unsigned char> filtered = FilteredRows(rows);
+    libdeflate_compressor* compressor = ::libdeflate_alloc_compressor(6);
+    if (compressor == nullptr) throw std::runtime_error("libdeflate failed");
+    std::vector<unsigned char> out(::libdeflate_zlib_compress_bound(compressor, filtered.size()));
+    const std::size_t length = ::libdeflate_zlib_compress(compressor, filtered.data(), filtered.size(), out.data(), out.size());
+    ::libdeflate_free_compressor(compressor);
+    if (length == 0) throw std::runtime_error("libdeflate failed");
+    WriteReplacing(path, {reinterpret_cast<const char*>(out.data()), length});
+}
+
+void JpegRowsFloor(const Rows& rows, const std::string& path) {
+    tjhandle encoder = tjInitCompress();
+    unsigned char* jpeg = nullptr;
+    unsigned long jpegSize = 0;
+    // Bottom-up rows: TJFLAG_BOTTOMUP reads them as they lie.
+    if (tjCompress2(encoder, rows.pixels.data(), rows.width, rows.rowBytes, rows.height, TJPF_BGR, &jpeg, &jpegSize,
+                    TJSAMP_420, 95, TJFLAG_BOTTOMUP | TJFLAG_ACCURATEDCT) != 0) {
+        const std::string why = tjGetErrorStr2(encoder);
+        tjDestroy(encoder);
+        throw std::runtime_error("tjCompress2: " + why);
+    }
+    WriteReplacing(path, {reinterpret_cast<const char*>(jpeg), jpegSize});
+    tjFree(jpeg);
+    tjDestroy(encoder);
 }
 
 }  // namespace vantorix::bench

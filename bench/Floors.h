@@ -29,4 +29,20 @@ void TgaCopyFloor(const std::vector<std::string>& renders, const std::vector<std
 // One rename per face.
 void BmpFloor(const std::vector<std::string>& renders, const std::vector<std::string>& finals);
 
+// The export's floors, on a panorama's own rows as its BMP file holds them.
+struct Rows {
+    int width = 0, height = 0, rowBytes = 0;
+    std::vector<unsigned char> pixels;  // bottom-up, blue, green, red, padded
+};
+Rows ReadBmpRows(const std::string& path);
+
+// The BMP file's bytes from memory to a new file, through the replacing writer.
+void BmpWriteFloor(const Rows& rows, const std::string& path);
+// The rows, each with PNG's filter byte 0 before it, deflated as one zlib
+// stream (zlib's default level, or libdeflate's default, one thread), written.
+void ZlibFloor(const Rows& rows, const std::string& path);
+void LibdeflateFloor(const Rows& rows, const std::string& path);
+// The rows through libjpeg-turbo at the export's quality (95), written.
+void JpegRowsFloor(const Rows& rows, const std::string& path);
+
 }  // namespace vantorix::bench
