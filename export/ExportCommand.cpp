@@ -387,6 +387,9 @@ private:
 // What one step weighs: a cube of the run's faces weighs 1.
 double CubeWeight(int size, int faceSize) { return static_cast<double>(size) * size / (double(faceSize) * faceSize); }
 
+// A panorama is sampled, then written: twice its pixels.
+double PanoramaWeight(int width, int faceSize) { return 2 * double(width) * (width / 2) / (6.0 * faceSize * faceSize); }
+
 void WriteCubeOutputs(const ExportOptions& options, const FaceSet& set, const CubeFaces& faces, std::ostream& report,
                       Steps& steps) {
     const int size = options.Size > 0 ? options.Size : faces.Size();
@@ -461,7 +464,7 @@ double PlannedWeight(const ExportOptions& options, int faceSize, double yaw) {
     const int width = options.EquirectWidth > 0 ? options.EquirectWidth : 4 * faceSize;
     const double cube = CubeWeight(options.Size > 0 ? options.Size : faceSize, faceSize);
     double total = 1 + (yaw != 0 ? 1 : 0);  // the loading, the turn
-    if (!options.Equirect.empty()) total += 2 * double(width) * (width / 2) / (6.0 * faceSize * faceSize);
+    if (!options.Equirect.empty()) total += PanoramaWeight(width, faceSize);
     if (!HasCubeOutput(options)) return total;
     total += cube;  // the cube map every cube output is made from
     for (const std::string* path : {&options.Dds, &options.Ktx2, &options.FacesGl, &options.Cross,
@@ -511,7 +514,7 @@ void RunExport(const ExportOptions& options, std::ostream& finalReport, std::ost
 
     if (!options.Equirect.empty()) {
         const int width = options.EquirectWidth > 0 ? options.EquirectWidth : 4 * faces.Size();
-        const double weight = 2 * double(width) * (width / 2) / (6.0 * faces.Size() * faces.Size());
+        const double weight = PanoramaWeight(width, faces.Size());
         Progress shown;
         if (progress != nullptr || watch != nullptr) {
             shown = [progress, &steps, weight](double done) {
