@@ -47,6 +47,8 @@ public:
     void SampleRow(const Columns& columns, double sinPitch, double cosPitch, std::uint8_t* out,
                    ChannelOrder order = ChannelOrder::Rgb) const;
 
+    struct RowPlan;  // what sampling one row needs, worked out once
+
 private:
     const std::uint8_t* Texel(int face, int x, int y) const;  // x, y from 0 to size - 1
     const std::uint8_t* TexelOrNeighbour(int face, int x, int y) const;  // x, y from -1 to size
@@ -56,6 +58,8 @@ private:
     void Bilinear(const Vec3& direction, std::uint8_t rgb[3]) const;
     template <ChannelOrder Order = ChannelOrder::Rgb>
     void BilinearAt(int face, double px, double py, std::uint8_t out[3]) const;
+    template <ChannelOrder Order>
+    void SamplePixel(const RowPlan& row, int u, std::uint8_t* out) const;
     template <ChannelOrder Order>
     void SampleRowIn(const Columns& columns, double sinPitch, double cosPitch, std::uint8_t* out) const;
 
