@@ -1,6 +1,7 @@
 #include "export/FaceSet.h"
 
 #include "collect/FaceFileNames.h"
+#include "export/Pixels.h"
 #include "imaging/mPictureLoader.h"
 #include "job/SkyboxJob.h"
 #include "platform/FileMapping.h"
@@ -84,12 +85,7 @@ RgbImage LoadWithPictureLoader(const std::string& path) {
         for (int y = from; y < to; ++y) {
             const std::uint8_t* in =
                 picture.DIBSectionBitsPtr() + static_cast<std::size_t>(image.Height - 1 - y) * picture.BytesPerScanLine();
-            std::uint8_t* out = image.At(0, y);
-            for (int x = 0; x < image.Width; ++x, in += 3, out += 3) {
-                out[0] = in[2];
-                out[1] = in[1];
-                out[2] = in[0];
-            }
+            SwapRedAndBlue(in, image.At(0, y), static_cast<std::size_t>(image.Width));
         }
     };
     // A large face is turned by two threads, half the rows each.

@@ -1,16 +1,14 @@
 #include "export/ImageFile.h"
 
+#include "export/Pixels.h"
+#include "export/PngFile.h"
 #include "platform/JpegLibrary.h"
 #include "platform/ReplacementFile.h"
 
-#include <zlib.h>
-
 #include <algorithm>
-#include <array>
 #include <cctype>
 #include <cstdlib>
 #include <cstring>
-#include <memory>
 #include <stdexcept>
 #include <vector>
 
@@ -63,95 +61,15 @@ std::string BmpHeader(int width, int height, std::size_t rowBytes) {
     return header;
 }
 
-std::uint32_t BigEndian(std::uint32_t value) {
-    return (value >> 24) | ((value >> 8) & 0xFF00) | ((value << 8) & 0xFF0000) | (value << 24);
-}
-
-// A PNG chunk: its length, type and data, and the CRC of type and data.
-void WriteChunk(ReplacementFile& file, const char type[4], std::string_view data) {
-    const std::uint32_t length = BigEndian(static_cast<std::uint32_t>(data.size()));
-    uLong crc = ::crc32(0, reinterpret_cast<const Bytef*>(type), 4);
-    if (!data.empty()) crc = ::crc32(crc, reinterpret_cast<const Bytef*>(data.data()), static_cast<uInt>(data.size()));
-    const std::uint32_t check = BigEndian(static_cast<std::uint32_t>(crc));
-    file.Write({reinterpret_cast<const char*>(&length), 4});
-    file.Write({type, 4});
-    file.Write(data);
-    file.Write({reinterpret_cast<const char*>(&check), 4});
-}
-
-// The row's bytes after the filter of PNG's five that leaves the smallest
-// sum of magnitudes, libpng's own choice; its type first.
-void FilterRow(const std::uint8_t* row, const std::uint8_t* above, std::size_t length, std::vector<std::uint8_t>& out) {
-    static thread_local std::array<std::vector<std::uint8_t>, 5> candidates;
-    std::size_t best = 0;
-    std::uint64_t bestSum = UINT64_MAX;
-    for (std::size_t type = 0; type < 5; ++type) {
-        std::vector<std::uint8_t>& filtered = candidates[type];
-        filtered.resize(length);
-        std::uint64_t sum = 0;
-        for (std::size_t i = 0; i < length; ++i) {
-            const int a = i >= 3 ? row[i - 3] : 0, b = above != nullptr ? above[i] : 0;
-            const int c = i >= 3 && above != nullptr ? above[i - 3] : 0;
-            int predicted = 0;
-            if (type == 1) predicted = a;
-            else if (type == 2) predicted = b;
-            else if (type == 3) predicted = (a + b) / 2;
-            else if (type == 4) {
-                const int p = a + b - c, pa = std::abs(p - a), pb = std::abs(p - b), pc = std::abs(p - c);
-                predicted = pa <= pb && pa <= pc ? a : pb <= pc ? b : c;
-            }
-            filtered[i] = static_cast<std::uint8_t>(row[i] - predicted);
-            sum += static_cast<std::uint64_t>(std::abs(static_cast<std::int8_t>(filtered[i])));
-        }
-        if (sum < bestSum) bestSum = sum, best = type;
-    }
-    out.push_back(static_cast<std::uint8_t>(best));
-    out.insert(out.end(), candidates[best].begin(), candidates[best].end());
-}
-
-// 8-bit RGB, no interlace; the rows filtered, then deflated a block at a time.
-void WritePng(ReplacementFile& file, const RgbImage& image) {
-    file.Write({"\x89PNG\r\n\x1A\n", 8});
-    std::string header(13, '\0');
-    const std::uint32_t width = BigEndian(static_cast<std::uint32_t>(image.Width));
-    const std::uint32_t height = BigEndian(static_cast<std::uint32_t>(image.Height));
-    std::memcpy(&header[0], &width, 4);
-    std::memcpy(&header[4], &height, 4);
-    header[8] = 8;   // bits a channel
-    header[9] = 2;   // red, green, blue
-    WriteChunk(file, "IHDR", header);
-
-    z_stream stream{};
-    if (::deflateInit(&stream, Z_DEFAULT_COMPRESSION) != Z_OK) throw std::runtime_error("the PNG encoder could not be set up");
-    const std::unique_ptr<z_stream, int (*)(z_stream*)> ended(&stream, ::deflateEnd);
-    const std::size_t rowBytes = static_cast<std::size_t>(image.Width) * 3;
-    std::vector<std::uint8_t> filtered;
-    std::string compressed(std::size_t{1} << 20, '\0');
-    const auto deflateSome = [&](int flush) {
-        stream.next_in = filtered.data();
-        stream.avail_in = static_cast<uInt>(filtered.size());
-        do {
-            stream.next_out = reinterpret_cast<Bytef*>(compressed.data());
-            stream.avail_out = static_cast<uInt>(compressed.size());
-            if (::deflate(&stream, flush) == Z_STREAM_ERROR) throw std::runtime_error("the PNG encoder failed");
-            const std::size_t made = compressed.size() - stream.avail_out;
-            if (made > 0) WriteChunk(file, "IDAT", {compressed.data(), made});
-        } while (stream.avail_out == 0 || (flush == Z_FINISH && stream.avail_in > 0));
-        filtered.clear();
-    };
-    for (int y = 0; y < image.Height; ++y) {
-        FilterRow(image.At(0, y), y > 0 ? image.At(0, y - 1) : nullptr, rowBytes, filtered);
-        if (filtered.size() >= (std::size_t{1} << 20)) deflateSome(Z_NO_FLUSH);
-    }
-    deflateSome(Z_FINISH);
-    WriteChunk(file, "IEND", {});
-}
-
 }  // namespace
 
 bool IsImageFileName(const std::string& path) {
     const std::string extension = Extension(path);
     return extension == "png" || extension == "jpg" || extension == "jpeg" || extension == "tga" || extension == "bmp";
+}
+
+bool IsPngFileName(const std::string& path) {
+    return Extension(path) == "png";
 }
 
 bool IsBottomUpImageFileName(const std::string& path) {
@@ -169,9 +87,7 @@ BottomUpImageFile::BottomUpImageFile(const std::string& path, int width, int hei
 
 void BottomUpImageFile::WriteRows(std::uint8_t* rgbRows, int count, ChannelOrder order) {
     const std::size_t pixelBytes = static_cast<std::size_t>(width_) * 3;
-    if (order == ChannelOrder::Rgb) {
-        for (std::size_t i = 0; i < pixelBytes * static_cast<std::size_t>(count); i += 3) std::swap(rgbRows[i], rgbRows[i + 2]);
-    }
+    if (order == ChannelOrder::Rgb) SwapRedAndBlue(rgbRows, rgbRows, static_cast<std::size_t>(width_) * static_cast<std::size_t>(count));
     if (padding_.empty()) {
         file_.Write({reinterpret_cast<const char*>(rgbRows), pixelBytes * static_cast<std::size_t>(count)});
     } else {
@@ -215,7 +131,10 @@ void WriteImageFile(const std::string& path, const RgbImage& image) {
     }
     ReplacementFile file(path);
     if (extension == "png") {
-        WritePng(file, image);
+        const std::size_t rowBytes = static_cast<std::size_t>(image.Width) * 3;
+        WritePng(file, image.Width, image.Height, [&](int first, int count, std::uint8_t* out) {
+            std::memcpy(out, image.At(0, first), rowBytes * static_cast<std::size_t>(count));
+        });
     } else {
         const std::vector<std::uint8_t> jpeg = ijl::EncodeJpeg(image.Pixels.data(), image.Width, image.Height, 95);
         file.Write({reinterpret_cast<const char*>(jpeg.data()), jpeg.size()});

@@ -19,6 +19,9 @@ void WriteImageFile(const std::string& path, const RgbImage& image);
 // True for a name WriteImageFile can write.
 bool IsImageFileName(const std::string& path);
 
+// True for a name that ends in .png.
+bool IsPngFileName(const std::string& path);
+
 // True for a kind whose rows lie in the file from the bottom up (.bmp, .tga),
 // which can be written a few rows at a time as they are made.
 bool IsBottomUpImageFileName(const std::string& path);

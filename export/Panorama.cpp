@@ -1,11 +1,12 @@
 #include "export/Panorama.h"
 
 #include "export/ImageFile.h"
+#include "export/OrderedBands.h"
+#include "export/PngFile.h"
+#include "platform/ReplacementFile.h"
 
 #include <algorithm>
 #include <atomic>
-#include <condition_variable>
-#include <mutex>
 #include <cmath>
 #include <numbers>
 #include <stdexcept>
@@ -80,10 +81,6 @@ private:
     CubeFaces::Columns columns_;
 };
 
-int ThreadCount(int threads) {
-    return threads > 0 ? threads : static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
-}
-
 }  // namespace
 
 RgbImage EquirectangularPanorama(const CubeFaces& faces, int width, int threads, const Progress& progress) {
@@ -123,74 +120,43 @@ RgbImage EquirectangularPanorama(const CubeFaces& faces, int width, int threads,
 void WriteEquirectangularPanorama(const CubeFaces& faces, int width, const std::string& path, int threads,
                                   const Progress& progress) {
     CheckWidth(width);
+    const int height = width / 2;
+    const RowSampler rows(faces, width);
+    const std::size_t rowBytes = static_cast<std::size_t>(width) * 3;
+    if (IsPngFileName(path)) {
+        ReplacementFile file(path);
+        WritePng(file, width, height, [&](int first, int count, std::uint8_t* out) {
+            for (int v = first; v < first + count; ++v, out += rowBytes) rows.Sample(v, out);
+        }, threads, progress);
+        file.Commit();
+        if (progress) progress(1.0);
+        return;
+    }
     if (!IsBottomUpImageFileName(path)) {
         WriteImageFile(path, EquirectangularPanorama(faces, width, threads, progress));
         return;
     }
-    const int height = width / 2;
+
+    // Blocks of rows made from the bottom up, as the file holds them, on
+    // every core, and written in order while the next are made.
     BottomUpImageFile file(path, width, height);
-    const RowSampler rows(faces, width);
-
-    // Rows are made from the bottom up, as the file holds them, into a ring
-    // of blocks: the workers fill a block while this thread writes the one
-    // before, and wait before they would overwrite one not yet written.
-    constexpr int RowsPerBlock = 16, Blocks = 4;
-    const std::size_t rowBytes = static_cast<std::size_t>(width) * 3;
-    std::vector<std::uint8_t> ring(rowBytes * RowsPerBlock * Blocks);
-    const int blockCount = (height + RowsPerBlock - 1) / RowsPerBlock;
-    std::vector<int> rowsDone(static_cast<std::size_t>(blockCount), 0);
-    int blocksWritten = 0;
-    bool stopped = false;
-    std::mutex mutex;
-    std::condition_variable changed;
-    std::atomic<int> nextRow{0};
-
-    const auto work = [&] {
-        for (int i; (i = nextRow.fetch_add(1)) < height;) {
-            const int block = i / RowsPerBlock;
-            {
-                std::unique_lock lock(mutex);
-                changed.wait(lock, [&] { return stopped || block - blocksWritten < Blocks; });
-                if (stopped) return;
+    constexpr int RowsPerBlock = 16;
+    const int blocks = (height + RowsPerBlock - 1) / RowsPerBlock, workers = ThreadCount(threads), slots = workers + 2;
+    std::vector<std::uint8_t> ring(rowBytes * RowsPerBlock * static_cast<std::size_t>(slots));
+    const auto slot = [&](int index) { return ring.data() + rowBytes * RowsPerBlock * static_cast<std::size_t>(index); };
+    const auto rowsOf = [&](int block) { return std::min(RowsPerBlock, height - block * RowsPerBlock); };
+    MakeAndUseInOrder(
+        blocks, workers, slots,
+        [&](int block, int index) {
+            for (int i = 0; i < rowsOf(block); ++i) {
+                rows.Sample(height - 1 - (block * RowsPerBlock + i), slot(index) + rowBytes * static_cast<std::size_t>(i),
+                            ChannelOrder::Bgr);
             }
-            std::uint8_t* out = ring.data() + rowBytes * static_cast<std::size_t>(i % (RowsPerBlock * Blocks));
-            rows.Sample(height - 1 - i, out, ChannelOrder::Bgr);  // as the file holds them
-            const std::lock_guard lock(mutex);
-            ++rowsDone[static_cast<std::size_t>(block)];
-            changed.notify_all();
-        }
-    };
-    std::vector<std::thread> workers;
-    for (int t = 0; t < ThreadCount(threads); ++t) workers.emplace_back(work);
-    const auto stop = [&] {
-        {
-            const std::lock_guard lock(mutex);
-            stopped = true;
-        }
-        changed.notify_all();
-        for (std::thread& worker : workers) worker.join();
-    };
-    try {
-        for (int block = 0; block < blockCount; ++block) {
-            const int rows = std::min(RowsPerBlock, height - block * RowsPerBlock);
-            {
-                std::unique_lock lock(mutex);
-                changed.wait(lock, [&] { return rowsDone[static_cast<std::size_t>(block)] == rows; });
-            }
-            file.WriteRows(ring.data() + rowBytes * RowsPerBlock * static_cast<std::size_t>(block % Blocks), rows,
-                           ChannelOrder::Bgr);
-            {
-                const std::lock_guard lock(mutex);
-                ++blocksWritten;
-            }
-            changed.notify_all();
-            if (progress && block % 16 == 0) progress(static_cast<double>(block) / blockCount);
-        }
-    } catch (...) {
-        stop();
-        throw;
-    }
-    stop();
+        },
+        [&](int block, int index) {
+            file.WriteRows(slot(index), rowsOf(block), ChannelOrder::Bgr);
+            if (progress && block % 16 == 0) progress(static_cast<double>(block) / blocks);
+        });
     file.Commit();
     if (progress) progress(1.0);
 }

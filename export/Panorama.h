@@ -20,10 +20,10 @@ using Progress = std::function<void(double done)>;
 // Rows are shared out among `threads` threads (0: one per core).
 RgbImage EquirectangularPanorama(const CubeFaces& faces, int width, int threads = 0, const Progress& progress = {});
 
-// Makes the panorama and writes it through the replacing writer. A BMP or
-// TGA file is written a block of rows at a time while the next rows are
-// made, so the whole panorama is never held; any other kind is made whole,
-// then written.
+// Makes the panorama and writes it through the replacing writer. A BMP, TGA
+// or PNG file is written a block of rows at a time while the next rows are
+// made (and, for PNG, compressed) on every core, so the whole panorama is
+// never held; a JPEG file is made whole, then written.
 void WriteEquirectangularPanorama(const CubeFaces& faces, int width, const std::string& path, int threads = 0,
                                   const Progress& progress = {});
 

@@ -8,11 +8,13 @@
 #include "export/FaceSet.h"
 #include "export/ImageFile.h"
 #include "export/Ktx2File.h"
+#include "export/OrderedBands.h"
 #include "export/Panorama.h"
 #include "export/PreviewPage.h"
 #include "imaging/mPictureLoader.h"
 
 #include <gtest/gtest.h>
+#include <zlib.h>
 
 #ifndef _WIN32
 #include <QProcess>
@@ -21,10 +23,14 @@
 
 #include <sys/stat.h>
 
+#include <atomic>
+#include <chrono>
 #include <cmath>
 #include <cstring>
 #include <filesystem>
+#include <numeric>
 #include <sstream>
+#include <thread>
 
 #include "tests/export/ExportTestSupport.h"
 #include "tests/support/TempFolder.h"
@@ -148,8 +154,91 @@ TEST(Panorama, AProgressThatThrowsEndsTheWorkWithItsThreads) {
     const CubeFaces faces(std::move(six));
     const Progress stop = [](double) { throw ExportCancelled(); };
     EXPECT_THROW(EquirectangularPanorama(faces, 4096, 2, stop), ExportCancelled);
-    EXPECT_THROW(WriteEquirectangularPanorama(faces, 4096, temp / "pano.bmp", 2, stop), ExportCancelled);
+    for (const char* name : {"pano.bmp", "pano.png"}) {
+        EXPECT_THROW(WriteEquirectangularPanorama(faces, 4096, temp / name, 2, stop), ExportCancelled) << name;
+    }
     EXPECT_EQ(FolderListing(temp.Path()), "");
+}
+
+// The panorama's bytes as they have always been, whatever the processor
+// does them with: many pixels at once, or one by one along a face's edges,
+// wide and narrow (where each pixel averages several samples).
+TEST(Panorama, EveryByteIsAsItWas) {
+    const CubeFaces faces(testing::RenderDefaultRun(24).Faces);
+    const std::pair<int, unsigned long> expected[] = {{96, 0x26F53C5DUL}, {250, 0x640EDFE8UL}, {64, 0x4F07B8E4UL}};
+    for (const auto& [width, crc] : expected) {
+        const RgbImage panorama = EquirectangularPanorama(faces, width, 2);
+        EXPECT_EQ(::crc32(0, panorama.Pixels.data(), static_cast<uInt>(panorama.Pixels.size())), crc) << width;
+    }
+}
+
+// Bands are used in the order they come however the workers finish them,
+// never more than the slots ahead; a failure in making or using one ends
+// the work and comes out of the call.
+TEST(OrderedBands, UsedInOrderWithinTheSlotsAndAFailureEndsTheWork) {
+    const struct {
+        int band;  // that fails, or -1
+        bool inMaking;
+    } failures[] = {{-1, false}, {5, true}, {6, false}};
+    for (const auto& failure : failures) {
+        std::vector<int> used;
+        std::atomic<int> usedCount{0}, made{0}, ahead{0};
+        const auto run = [&] {
+            MakeAndUseInOrder(
+                200, 3, 4,
+                [&](int band, int) {
+                    for (int seen = ahead, now = band - usedCount; now > seen && !ahead.compare_exchange_weak(seen, now);) {
+                    }
+                    if (band % 7 == 0) std::this_thread::sleep_for(std::chrono::microseconds(200));
+                    if (band == failure.band && failure.inMaking) throw std::runtime_error("made");
+                    ++made;
+                },
+                [&](int band, int) {
+                    if (band == failure.band && !failure.inMaking) throw std::runtime_error("used");
+                    used.push_back(band);
+                    ++usedCount;
+                });
+        };
+        if (failure.band < 0) {
+            run();
+        } else {
+            EXPECT_THROW(run(), std::runtime_error) << failure.band;
+            EXPECT_LT(made.load(), 200) << failure.band;
+        }
+        std::vector<int> inOrder(used.size());
+        std::iota(inOrder.begin(), inOrder.end(), 0);
+        EXPECT_EQ(used, inOrder) << failure.band;
+        // Using fails at its band; making, wherever the user had got to.
+        const std::size_t expected = failure.band < 0 ? 200 : static_cast<std::size_t>(failure.band);
+        EXPECT_TRUE(failure.inMaking ? used.size() <= expected : used.size() == expected) << failure.band;
+        EXPECT_LT(ahead.load(), 4) << failure.band;
+    }
+}
+
+// A picture of many bands, each deflated on its own and joined into one
+// zlib stream, reads back pixel for pixel: noisy rows and smooth ones, so
+// the pieces end at every bit of their last byte.
+TEST(ImageFile, APngDeflatedInBandsIsOneStreamThatReadsBackExactly) {
+    TempFolder temp;
+    RgbImage picture(400, 2400);
+    std::uint32_t noise = 1;
+    for (int y = 0; y < picture.Height; ++y) {
+        for (int x = 0; x < picture.Width; ++x) {
+            noise = noise * 1664525u + 1013904223u;
+            for (int c = 0; c < 3; ++c) {
+                picture.At(x, y)[c] = static_cast<std::uint8_t>((y / 200) % 2 == 0 ? (x + y * c) / 8 : noise >> (8 + 8 * c));
+            }
+        }
+    }
+    WriteImageFile(temp / "bands.png", picture);
+    EXPECT_TRUE(Load(temp / "bands.png").Pixels == picture.Pixels);
+#ifndef _WIN32
+    for (const testing::DecodedPicture& decoded :
+         {testing::DecodeWithPillow(temp / "bands.png"), testing::DecodeWithOpenImageIO(temp / "bands.png")}) {
+        EXPECT_TRUE(decoded.width == 400 && std::equal(decoded.rgb.begin(), decoded.rgb.end(), picture.Pixels.begin(),
+                                                       picture.Pixels.end()));
+    }
+#endif
 }
 
 // Rows whose filters predict from neighbours read back exactly: a falling

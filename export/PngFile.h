@@ -1,0 +1,26 @@
+#pragma once
+
+#include "platform/ReplacementFile.h"
+
+#include <cstdint>
+#include <functional>
+
+namespace vantorix::cube {
+
+// A picture's rows as they are asked for: `count` rows from row `first`,
+// counted from the top, in red, green, blue, into `out`. Asked on several
+// threads at once, for different rows.
+using RowSource = std::function<void(int first, int count, std::uint8_t* out)>;
+
+// Writes an 8-bit RGB PNG into `file` (its signature, header, pixels and
+// end; the caller commits it). The rows are cut into bands of about half
+// a megabyte; on each of `threads` threads (0: one a core) a band's rows are
+// filtered, each with the filter of PNG's five that leaves the smallest sum
+// of magnitudes (libpng's choice), and deflated on their own by libdeflate;
+// the pieces are joined, in order, into one zlib stream as they are written.
+// `progress`, if given, is called on the calling thread with the share
+// written; what it throws ends the work and comes out of this call.
+void WritePng(ReplacementFile& file, int width, int height, const RowSource& rows, int threads = 0,
+              const std::function<void(double done)>& progress = {});
+
+}  // namespace vantorix::cube
