@@ -179,8 +179,8 @@ bool HasAvx2() {
 }
 
 // Channel C of each texel and the one to its right, side by side in a
-// lane's two halves, from eight bytes a pixel: four pixels from `left`,
-// four from `right`, in the order 0, 1, 4, 5 of left then right, 2, 3, 6, 7.
+// lane's two halves, from eight bytes a pixel, two pixels to each half of
+// `left` and `right`: each half gives its left's two pixels, then its right's.
 template <int C>
 [[gnu::target("avx2"), gnu::always_inline]] inline __m256i PairChannel(__m256i left, __m256i right) {
     const __m256i fromLeft = _mm256_setr_epi8(C, -1, C + 3, -1, C + 8, -1, C + 11, -1, -1, -1, -1, -1, -1, -1, -1, -1,
@@ -263,22 +263,19 @@ template <int C>
             return bytes;
         };
         const std::ptrdiff_t below = row.stride;
-        const __m256i topLeft = _mm256_setr_epi64x(load(at[0]), load(at[1]), load(at[2]), load(at[3]));
-        const __m256i topRight = _mm256_setr_epi64x(load(at[4]), load(at[5]), load(at[6]), load(at[7]));
+        // Pixels 0, 1, 4, 5 in one, 2, 3, 6, 7 in the other: paired, they come out in order.
+        const __m256i topLeft = _mm256_setr_epi64x(load(at[0]), load(at[1]), load(at[4]), load(at[5]));
+        const __m256i topRight = _mm256_setr_epi64x(load(at[2]), load(at[3]), load(at[6]), load(at[7]));
         const __m256i bottomLeft =
-            _mm256_setr_epi64x(load(at[0] + below), load(at[1] + below), load(at[2] + below), load(at[3] + below));
+            _mm256_setr_epi64x(load(at[0] + below), load(at[1] + below), load(at[4] + below), load(at[5] + below));
         const __m256i bottomRight =
-            _mm256_setr_epi64x(load(at[4] + below), load(at[5] + below), load(at[6] + below), load(at[7] + below));
-        // The pairs come out as pixels 0, 1, 4, 5, 2, 3, 6, 7; the weights are put in that order.
-        const __m256i order = _mm256_setr_epi32(0, 1, 4, 5, 2, 3, 6, 7);
-        const __m256i across = _mm256_permutevar8x32_epi32(wx, order), down = _mm256_permutevar8x32_epi32(wy, order);
-        const __m256i weightX = _mm256_or_si256(_mm256_sub_epi32(face256, across), _mm256_slli_epi32(across, 16));
-        const __m256i red = BlendChannel<0>(topLeft, topRight, bottomLeft, bottomRight, weightX, down);
-        const __m256i green = BlendChannel<1>(topLeft, topRight, bottomLeft, bottomRight, weightX, down);
-        const __m256i blue = BlendChannel<2>(topLeft, topRight, bottomLeft, bottomRight, weightX, down);
+            _mm256_setr_epi64x(load(at[2] + below), load(at[3] + below), load(at[6] + below), load(at[7] + below));
+        const __m256i weightX = _mm256_or_si256(_mm256_sub_epi32(face256, wx), _mm256_slli_epi32(wx, 16));
+        const __m256i red = BlendChannel<0>(topLeft, topRight, bottomLeft, bottomRight, weightX, wy);
+        const __m256i green = BlendChannel<1>(topLeft, topRight, bottomLeft, bottomRight, weightX, wy);
+        const __m256i blue = BlendChannel<2>(topLeft, topRight, bottomLeft, bottomRight, weightX, wy);
         __m256i pixels = _mm256_or_si256(_mm256_slli_epi32(green, 8), row.bgr ? _mm256_or_si256(blue, _mm256_slli_epi32(red, 16))
                                                                                : _mm256_or_si256(red, _mm256_slli_epi32(blue, 16)));
-        pixels = _mm256_permutevar8x32_epi32(pixels, order);
         pixels = _mm256_shuffle_epi8(pixels, pack);
         alignas(16) std::uint8_t high[16];
         _mm_storeu_si128(reinterpret_cast<__m128i*>(out), _mm256_castsi256_si128(pixels));

@@ -131,10 +131,8 @@ void WriteImageFile(const std::string& path, const RgbImage& image) {
     }
     ReplacementFile file(path);
     if (extension == "png") {
-        const std::size_t rowBytes = static_cast<std::size_t>(image.Width) * 3;
-        WritePng(file, image.Width, image.Height, [&](int first, int count, std::uint8_t* out) {
-            std::memcpy(out, image.At(0, first), rowBytes * static_cast<std::size_t>(count));
-        });
+        WritePng(file, image.Width, image.Height,
+                 [&](int first, int, std::vector<std::uint8_t>&) { return image.At(0, first); });
     } else {
         const std::vector<std::uint8_t> jpeg = ijl::EncodeJpeg(image.Pixels.data(), image.Width, image.Height, 95);
         file.Write({reinterpret_cast<const char*>(jpeg.data()), jpeg.size()});

@@ -125,9 +125,14 @@ void WriteEquirectangularPanorama(const CubeFaces& faces, int width, const std::
     const std::size_t rowBytes = static_cast<std::size_t>(width) * 3;
     if (IsPngFileName(path)) {
         ReplacementFile file(path);
-        WritePng(file, width, height, [&](int first, int count, std::uint8_t* out) {
-            for (int v = first; v < first + count; ++v, out += rowBytes) rows.Sample(v, out);
-        }, threads, progress);
+        WritePng(
+            file, width, height,
+            [&](int first, int count, std::vector<std::uint8_t>& room) {
+                room.resize(rowBytes * static_cast<std::size_t>(count));
+                for (int i = 0; i < count; ++i) rows.Sample(first + i, room.data() + rowBytes * static_cast<std::size_t>(i));
+                return room.data();
+            },
+            threads, progress);
         file.Commit();
         if (progress) progress(1.0);
         return;

@@ -21,7 +21,7 @@ namespace {
 // libdeflate's level 2: within a few percent of zlib's default size on real
 // skies, at several times its speed.
 constexpr int CompressionLevel = 2;
-constexpr std::size_t BandBytes = std::size_t{1} << 19;
+constexpr std::size_t BandBytes = std::size_t{1} << 18;
 
 std::uint32_t BigEndian(std::uint32_t value) {
     return (value >> 24) | ((value >> 8) & 0xFF00) | ((value << 8) & 0xFF0000) | (value << 24);
@@ -135,7 +135,6 @@ void MakeNotLast(std::uint8_t* piece, std::size_t& size) {
 }
 
 struct Slot {
-    std::unique_ptr<libdeflate_compressor, void (*)(libdeflate_compressor*)> compressor{nullptr, libdeflate_free_compressor};
     std::vector<std::uint8_t> rows, filtered, compressed;
     std::size_t filteredSize = 0, compressedSize = 0;
     std::uint32_t adler = 1;
@@ -161,19 +160,13 @@ void WritePng(ReplacementFile& file, int width, int height, const RowSource& row
     std::vector<Slot> slots(static_cast<std::size_t>(workers + 1));
     const std::size_t filteredBytes = (rowBytes + 1) * static_cast<std::size_t>(bandRows);
     const std::vector<std::uint8_t> zeros(rowBytes, 0);
-    for (Slot& slot : slots) {
-        slot.compressor.reset(libdeflate_alloc_compressor(CompressionLevel));
-        if (!slot.compressor) throw std::bad_alloc();
-    }
 
     const auto make = [&](int band, int index) {
         Slot& slot = slots[static_cast<std::size_t>(index)];
         const int first = band * bandRows, count = std::min(bandRows, height - first);
         // The row above the band as well, which the first row's filters predict from.
         const int above = first > 0 ? 1 : 0;
-        slot.rows.resize(rowBytes * static_cast<std::size_t>(count + above));
-        rows(first - above, count + above, slot.rows.data());
-        const std::uint8_t* const made = slot.rows.data() + rowBytes * static_cast<std::size_t>(above);
+        const std::uint8_t* const made = rows(first - above, count + above, slot.rows) + rowBytes * static_cast<std::size_t>(above);
         slot.filtered.resize(filteredBytes);
         thread_local std::vector<std::uint8_t> candidates;
         candidates.resize((rowBytes + 1) * 5);
@@ -190,9 +183,13 @@ void WritePng(ReplacementFile& file, int width, int height, const RowSource& row
         slot.filteredSize = (rowBytes + 1) * static_cast<std::size_t>(count);
         slot.adler = static_cast<std::uint32_t>(libdeflate_adler32(1, slot.filtered.data(), slot.filteredSize));
         // Room for the zlib header before the first piece and the stored block and check after the last.
-        slot.compressed.resize(libdeflate_deflate_compress_bound(slot.compressor.get(), slot.filteredSize) + 16);
+        // A compressor for each worker, for as long as the worker lives.
+        thread_local const std::unique_ptr<libdeflate_compressor, void (*)(libdeflate_compressor*)> compressor(
+            libdeflate_alloc_compressor(CompressionLevel), libdeflate_free_compressor);
+        if (!compressor) throw std::bad_alloc();
+        slot.compressed.resize(libdeflate_deflate_compress_bound(compressor.get(), slot.filteredSize) + 16);
         const std::size_t start = band == 0 ? 2 : 0;
-        std::size_t size = libdeflate_deflate_compress(slot.compressor.get(), slot.filtered.data(), slot.filteredSize,
+        std::size_t size = libdeflate_deflate_compress(compressor.get(), slot.filtered.data(), slot.filteredSize,
                                                        slot.compressed.data() + start, slot.compressed.size() - 16);
         if (size == 0) throw std::runtime_error("the PNG encoder failed");
         if (band + 1 < bands) MakeNotLast(slot.compressed.data() + start, size);
