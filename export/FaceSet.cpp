@@ -80,7 +80,8 @@ RgbImage LoadWithPictureLoader(const std::string& path) {
     }
     if (status != PictureStatus::Loaded) throw ExportError("Cannot load \"" + path + "\": " + LoadFailure(status) + ".");
     cDIBSection& picture = LoadedPicture();
-    RgbImage image(picture.Width(), picture.Height());
+    if (const auto view = picture.File()) view->MapAllPages();  // one call, not a page fault every few pages
+    RgbImage image(picture.Width(), picture.Height(), RgbImage::ToBeFilled{});
     const auto turn = [&](int from, int to) {
         for (int y = from; y < to; ++y) {
             const std::uint8_t* in =

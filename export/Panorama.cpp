@@ -86,7 +86,7 @@ private:
 RgbImage EquirectangularPanorama(const CubeFaces& faces, int width, int threads, const Progress& progress) {
     CheckWidth(width);
     const int height = width / 2;
-    RgbImage panorama(width, height);
+    RgbImage panorama(width, height, RgbImage::ToBeFilled{});
     const RowSampler rows(faces, width);
     std::atomic<int> nextRow{0}, rowsDone{0};
     const auto work = [&] {

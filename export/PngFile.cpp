@@ -199,6 +199,7 @@ void WritePng(ReplacementFile& file, int width, int height, const RowSource& row
     // The zlib stream: its header (deflate, 32 KB window, fast), the pieces
     // in order, and the Adler-32 of everything they hold.
     std::uint32_t adler = 1;
+    std::size_t unflushed = 0;
     const auto use = [&](int band, int index) {
         Slot& slot = slots[static_cast<std::size_t>(index)];
         if (band == 0) slot.compressed[0] = 0x78, slot.compressed[1] = 0x5E;
@@ -208,6 +209,10 @@ void WritePng(ReplacementFile& file, int width, int height, const RowSource& row
             slot.compressedSize += 4;
         }
         WriteChunk(file, "IDAT", slot.compressed.data(), slot.compressedSize);
+        if ((unflushed += slot.compressedSize) >= (std::size_t{8} << 20)) {  // the disk works on it meanwhile
+            file.StartFlush();
+            unflushed = 0;
+        }
         if (progress) progress(static_cast<double>(band + 1) / bands);
     };
     MakeAndUseInOrder(bands, workers, static_cast<int>(slots.size()), make, use);

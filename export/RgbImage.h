@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <new>
+#include <utility>
 #include <vector>
 
 namespace vantorix::cube {
@@ -24,6 +25,17 @@ struct PixelAllocator {
     }
     void deallocate(T* memory, std::size_t count) { FreePictureMemory(memory, count * sizeof(T)); }
 
+    // Made without a value, an element is left as it is, not zeroed: a
+    // picture about to be filled would otherwise have every page written twice.
+    template <typename U>
+    void construct(U* at) noexcept {
+        ::new (static_cast<void*>(at)) U;
+    }
+    template <typename U, typename... Arguments>
+    void construct(U* at, Arguments&&... arguments) {
+        ::new (static_cast<void*>(at)) U(std::forward<Arguments>(arguments)...);
+    }
+
     template <typename U>
     bool operator==(const PixelAllocator<U>&) const { return true; }
 };
@@ -42,12 +54,20 @@ struct RgbImage {
     PixelBytes Pixels;
 
     RgbImage() = default;
-    RgbImage(int width, int height)
-        : Width(width), Height(height), Pixels(static_cast<std::size_t>(width) * static_cast<std::size_t>(height) * 3) {}
+    // Black.
+    RgbImage(int width, int height) : Width(width), Height(height), Pixels(Bytes(width, height), 0) {}
+    // For a caller about to write every pixel: its bytes are not set first.
+    struct ToBeFilled {};
+    RgbImage(int width, int height, ToBeFilled) : Width(width), Height(height), Pixels(Bytes(width, height)) {}
 
     std::uint8_t* At(int x, int y) { return Pixels.data() + (static_cast<std::size_t>(y) * Width + x) * 3; }
     const std::uint8_t* At(int x, int y) const {
         return Pixels.data() + (static_cast<std::size_t>(y) * Width + x) * 3;
+    }
+
+private:
+    static std::size_t Bytes(int width, int height) {
+        return static_cast<std::size_t>(width) * static_cast<std::size_t>(height) * 3;
     }
 };
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
 #include <functional>
@@ -7,6 +8,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <thread>
 #include <vector>
 
 #include "platform/FileSystem.h"
@@ -66,7 +68,8 @@ public:
     std::string DamageNote() const;
 
     // Starts putting what is written so far on disk without waiting for it,
-    // so that a long file's flush at Commit has less left to wait for.
+    // so that a long file's flush at Commit has less left to wait for. A
+    // flush that fails fails Commit.
     void StartFlush() noexcept;
 
     // Gives the new file, at Commit, what a rename would keep of the file at
@@ -87,6 +90,7 @@ private:
     friend class ReplacementGroup;
     [[noreturn]] void Fail(int errorNumber) const;
     void Discard() noexcept;
+    void EndFlush() noexcept;  // waits for a flush StartFlush began
     void RenameIntoPlace();  // now, or at the group's Commit
     static bool InGroup() noexcept;
     static const std::function<void(const ReplacementFile&)>& CommitObserver() noexcept;
@@ -102,6 +106,9 @@ private:
     long long written_ = 0;
     bool committed_ = false;
     std::unique_ptr<Kept> kept_;
+    std::thread flushing_;  // a flush running beside the writing
+    std::atomic<bool> flushRunning_{false};
+    std::atomic<int> flushError_{0};  // what it met, for Commit to report
 };
 
 // Several files replaced all or none: while a group lives, every

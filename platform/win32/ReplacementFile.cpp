@@ -111,6 +111,7 @@ void ReplacementFile::Reserve(long long size) {
 }
 
 void ReplacementFile::StartFlush() noexcept {}  // Windows writes back on its own; Commit flushes
+void ReplacementFile::EndFlush() noexcept {}
 
 void ReplacementFile::KeepAttributesOf(const std::string& source) {
     WIN32_FILE_ATTRIBUTE_DATA data{};

@@ -1,5 +1,5 @@
-// Built with fsync and rename wrapped (-Wl,--wrap), so that the order of the
-// replacing writer's calls can be seen and a flush can be made to fail.
+// Built with fsync, fdatasync and rename wrapped (-Wl,--wrap), so that the
+// order of the replacing writer's calls can be seen and a flush can be made to fail.
 #include "imaging/PixelBlock.h"
 #include "imaging/mSaveTGA.h"
 #include "platform/FileError.h"
@@ -20,10 +20,12 @@ namespace {
 
 std::vector<std::string> calls;
 bool failFileFlush = false;
+bool failEarlyFlush = false;
 
 }  // namespace
 
 extern "C" int __real_fsync(int fd);
+extern "C" int __real_fdatasync(int fd);
 extern "C" int __real_rename(const char* from, const char* to);
 extern "C" int __real_ftruncate(int fd, off_t length);
 
@@ -41,6 +43,14 @@ extern "C" int __wrap_fsync(int fd) {
         return -1;
     }
     return __real_fsync(fd);
+}
+
+extern "C" int __wrap_fdatasync(int fd) {
+    if (failEarlyFlush) {
+        errno = EIO;
+        return -1;
+    }
+    return __real_fdatasync(fd);
 }
 
 extern "C" int __wrap_rename(const char* from, const char* to) {
@@ -101,6 +111,27 @@ TEST(Durability, AFlushThatFailsFailsTheWriteAndKeepsTheOldFile) {
         EXPECT_EQ(ReadFileBytes(temp / "sky.tga"), "old") << name;
         EXPECT_EQ(FolderListing(temp.Path()), "sky.tga\n") << name << ": no temporary file is left";
     }
+}
+
+// A flush started while the file is written that fails fails the write,
+// though Commit's own flush succeeds: the system reports a failed write once.
+TEST(Durability, AnEarlyFlushThatFailsFailsTheWriteAndKeepsTheOldFile) {
+    TempFolder temp;
+    WriteFileBytes(temp / "sky.bmp", "old");
+    failEarlyFlush = true;
+    try {
+        ReplacementFile file(temp / "sky.bmp");
+        file.Write("new ");
+        file.StartFlush();
+        file.Write("bytes");
+        file.Commit();
+        ADD_FAILURE() << "a write whose early flush failed was reported as done";
+    } catch (const FileError& error) {
+        EXPECT_EQ(error.ErrorNumber(), EIO);
+    }
+    failEarlyFlush = false;
+    EXPECT_EQ(ReadFileBytes(temp / "sky.bmp"), "old");
+    EXPECT_EQ(FolderListing(temp.Path()), "sky.bmp\n");
 }
 
 // Written where it stands (its folder takes no new files), the old file is
