@@ -6,13 +6,19 @@
 find_package(GTest REQUIRED)
 include(GoogleTest)
 
+# WINDOWS: the program's tests show windows and press keys in them; they take
+# the one desktop in turns, or one's window would take another's focus.
 function(vantorix_windows_test name)
-  cmake_parse_arguments(ARG "" "" "SOURCES;LIBRARIES" ${ARGN})
+  cmake_parse_arguments(ARG "WINDOWS" "" "SOURCES;LIBRARIES" ${ARGN})
   add_executable(${name} ${ARG_SOURCES})
   target_link_libraries(${name} PRIVATE ${ARG_LIBRARIES} GTest::gtest_main)
   target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR})
   target_compile_definitions(${name} PRIVATE VANTORIX_TEST_DATA="${CMAKE_CURRENT_SOURCE_DIR}")
-  gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 120)
+  if(ARG_WINDOWS)
+    gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 120 PROPERTIES RESOURCE_LOCK wine_desktop)
+  else()
+    gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 120)
+  endif()
 endfunction()
 
 vantorix_windows_test(platform_tests
@@ -41,7 +47,7 @@ vantorix_windows_test(export_tests
   LIBRARIES vantorix_export vantorix_tgsrender)
 
 # The windows made with Windows' own controls, with the program's icon and logo.
-vantorix_windows_test(app_tests
+vantorix_windows_test(app_tests WINDOWS
   SOURCES app/FormDesignTest.cpp app/win32/WindowsFormsTest.cpp export/win32/ExportWindowTest.cpp
           ${PROJECT_SOURCE_DIR}/app/win32/vantorix.rc
   LIBRARIES vantorix_app vantorix_export_window vantorix_tgsrender)
@@ -80,7 +86,8 @@ target_compile_definitions(whole_run_tests PRIVATE "VANTORIX_TGSRENDER_W=L\"Z:$<
 add_dependencies(whole_run_tests tgsrender vantorix-export)
 set(kept_run ${CMAKE_BINARY_DIR}/whole-run)
 add_test(NAME WindowsWholeRun COMMAND whole_run_tests)
-set_tests_properties(WindowsWholeRun PROPERTIES FIXTURES_SETUP windows_run ENVIRONMENT VANTORIX_KEEP_RUN=Z:${kept_run})
+set_tests_properties(WindowsWholeRun PROPERTIES FIXTURES_SETUP windows_run ENVIRONMENT VANTORIX_KEEP_RUN=Z:${kept_run}
+                     RESOURCE_LOCK wine_desktop)
 
 set(VANTORIX_LINUX_BUILD "" CACHE PATH "The Linux build, whose windows_build_tests check the Windows run's files")
 if(VANTORIX_LINUX_BUILD)
