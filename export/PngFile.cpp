@@ -135,7 +135,7 @@ void MakeNotLast(std::uint8_t* piece, std::size_t& size) {
 }
 
 struct Slot {
-    std::vector<std::uint8_t> rows, filtered, compressed;
+    std::vector<std::uint8_t> rows, candidates, filtered, compressed;
     std::size_t filteredSize = 0, compressedSize = 0;
     std::uint32_t adler = 1;
 };
@@ -160,6 +160,12 @@ void WritePng(ReplacementFile& file, int width, int height, const RowSource& row
     std::vector<Slot> slots(static_cast<std::size_t>(workers + 1));
     const std::size_t filteredBytes = (rowBytes + 1) * static_cast<std::size_t>(bandRows);
     const std::vector<std::uint8_t> zeros(rowBytes, 0);
+    // A compressor for each slot, made once.
+    std::vector<std::unique_ptr<libdeflate_compressor, void (*)(libdeflate_compressor*)>> compressors;
+    for (std::size_t i = 0; i < slots.size(); ++i) {
+        compressors.emplace_back(libdeflate_alloc_compressor(CompressionLevel), libdeflate_free_compressor);
+        if (!compressors.back()) throw std::bad_alloc();
+    }
 
     const auto make = [&](int band, int index) {
         Slot& slot = slots[static_cast<std::size_t>(index)];
@@ -168,7 +174,7 @@ void WritePng(ReplacementFile& file, int width, int height, const RowSource& row
         const int above = first > 0 ? 1 : 0;
         const std::uint8_t* const made = rows(first - above, count + above, slot.rows) + rowBytes * static_cast<std::size_t>(above);
         slot.filtered.resize(filteredBytes);
-        thread_local std::vector<std::uint8_t> candidates;
+        std::vector<std::uint8_t>& candidates = slot.candidates;
         candidates.resize((rowBytes + 1) * 5);
         std::uint8_t* const out[5] = {&candidates[0], &candidates[rowBytes + 1], &candidates[2 * (rowBytes + 1)],
                                       &candidates[3 * (rowBytes + 1)], &candidates[4 * (rowBytes + 1)]};
@@ -182,11 +188,8 @@ void WritePng(ReplacementFile& file, int width, int height, const RowSource& row
         }
         slot.filteredSize = (rowBytes + 1) * static_cast<std::size_t>(count);
         slot.adler = static_cast<std::uint32_t>(libdeflate_adler32(1, slot.filtered.data(), slot.filteredSize));
+        const auto& compressor = compressors[static_cast<std::size_t>(index)];
         // Room for the zlib header before the first piece and the stored block and check after the last.
-        // A compressor for each worker, for as long as the worker lives.
-        thread_local const std::unique_ptr<libdeflate_compressor, void (*)(libdeflate_compressor*)> compressor(
-            libdeflate_alloc_compressor(CompressionLevel), libdeflate_free_compressor);
-        if (!compressor) throw std::bad_alloc();
         slot.compressed.resize(libdeflate_deflate_compress_bound(compressor.get(), slot.filteredSize) + 16);
         const std::size_t start = band == 0 ? 2 : 0;
         std::size_t size = libdeflate_deflate_compress(compressor.get(), slot.filtered.data(), slot.filteredSize,
