@@ -1,5 +1,6 @@
 #include "export/PngFile.h"
 
+#include "export/DeflateBlocks.h"
 #include "export/OrderedBands.h"
 
 #include <libdeflate.h>
@@ -103,34 +104,13 @@ void FilterFive(const std::uint8_t* row, const std::uint8_t* above, std::size_t 
 // A raw deflate stream that libdeflate ended with its last block marked
 // final, made one piece of a longer stream: the mark cleared and an empty
 // stored block after it, which brings the stream to a whole byte, as a
-// zlib flush does. Where the last block starts and ends is found by
-// inflating the piece a block at a time; `piece` has room for five more bytes.
+// zlib flush does. `piece` has room for five more bytes.
 void MakeNotLast(std::uint8_t* piece, std::size_t& size) {
-    z_stream stream{};
-    if (::inflateInit2(&stream, -15) != Z_OK) throw std::runtime_error("the PNG encoder could not be set up");
-    const std::unique_ptr<z_stream, int (*)(z_stream*)> ended(&stream, ::inflateEnd);
-    std::array<std::uint8_t, 1 << 16> discarded;
-    stream.next_in = piece;
-    stream.avail_in = static_cast<uInt>(size);
-    std::size_t lastBlock = 0, end = 0;  // in bits from the start
-    for (;;) {
-        stream.next_out = discarded.data();
-        stream.avail_out = static_cast<uInt>(discarded.size());
-        if (::inflate(&stream, Z_BLOCK) != Z_OK) throw std::runtime_error("the PNG encoder failed");
-        // Stopped at a block's end: the bits taken and not used are the low six of data_type.
-        if ((stream.data_type & 128) != 0) {
-            const std::size_t at = (size - stream.avail_in) * 8 - static_cast<std::size_t>(stream.data_type & 63);
-            if ((stream.data_type & 64) != 0) {
-                end = at;
-                break;
-            }
-            lastBlock = at;
-        }
-    }
-    piece[lastBlock / 8] &= static_cast<std::uint8_t>(~(1u << (lastBlock % 8)));
+    const LastBlock last = FindLastBlock({piece, size});
+    piece[last.Start / 8] &= static_cast<std::uint8_t>(~(1u << (last.Start % 8)));
     // The bits after the end are zeros: the stored block's three header bits
     // (not final, stored) where at least three are left in the last byte.
-    if (size * 8 - end < 3) piece[size++] = 0;
+    if (size * 8 - last.End < 3) piece[size++] = 0;
     for (const std::uint8_t byte : {0x00, 0x00, 0xFF, 0xFF}) piece[size++] = byte;
 }
 

@@ -4,6 +4,7 @@
 // through its command.
 #include "export/CubeMapFaces.h"
 #include "export/DdsFile.h"
+#include "export/DeflateBlocks.h"
 #include "export/ExportCommand.h"
 #include "export/FaceSet.h"
 #include "export/ImageFile.h"
@@ -14,6 +15,7 @@
 #include "imaging/mPictureLoader.h"
 
 #include <gtest/gtest.h>
+#include <libdeflate.h>
 #include <zlib.h>
 
 #ifndef _WIN32
@@ -24,6 +26,7 @@
 #include <sys/stat.h>
 
 #include <atomic>
+#include <bit>
 #include <chrono>
 #include <cmath>
 #include <cstring>
@@ -250,6 +253,134 @@ TEST(ImageFile, PngRowsReadBackExactlyWhateverFilterTheyTook) {
     for (int x = 0; x < 6; ++x) std::memset(row.At(x, 0), values[x], 3);
     WriteImageFile(temp / "row.png", row);
     EXPECT_TRUE(Load(temp / "row.png").Pixels == row.Pixels);
+}
+
+// Deflate's bits, least significant first; a Huffman code's first bit first.
+struct BitWriter {
+    std::vector<std::uint8_t> bytes;
+    std::size_t used = 0;
+    void Put(unsigned value, int count) {
+        for (int i = 0; i < count; ++i, ++used) {
+            if (used % 8 == 0) bytes.push_back(0);
+            bytes.back() |= static_cast<std::uint8_t>(((value >> i) & 1u) << (used % 8));
+        }
+    }
+    void Code(unsigned code, int length) {
+        for (int i = length - 1; i >= 0; --i) Put(code >> i, 1);
+    }
+    // A final block whose literal 0 is "0" and end "1", and no distances,
+    // its code lengths in the code of 1: "0", 0: "10", 18: "11".
+    void TwoCodeBlock() {
+        Put(1, 1), Put(2, 2), Put(0, 5), Put(0, 5), Put(14, 4);
+        for (const unsigned length : {0, 0, 2, 2, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1}) Put(length, 3);
+    }
+};
+
+// Where zlib, inflating a block at a time, finds the last block.
+LastBlock LastBlockByInflating(const std::vector<std::uint8_t>& stream) {
+    z_stream z{};
+    EXPECT_EQ(::inflateInit2(&z, -15), Z_OK);
+    std::vector<std::uint8_t> out(1 << 16);
+    z.next_in = const_cast<std::uint8_t*>(stream.data());
+    z.avail_in = static_cast<uInt>(stream.size());
+    LastBlock found;
+    for (int status = Z_OK; status == Z_OK;) {
+        z.next_out = out.data();
+        z.avail_out = static_cast<uInt>(out.size());
+        status = ::inflate(&z, Z_BLOCK);
+        if ((z.data_type & 128) == 0) continue;
+        const std::size_t at = (stream.size() - z.avail_in) * 8 - static_cast<std::size_t>(z.data_type & 63);
+        if ((z.data_type & 64) != 0) {
+            found.End = at;
+            break;
+        }
+        found.Start = at;
+    }
+    ::inflateEnd(&z);
+    return found;
+}
+
+// Streams of every kind of block, as libdeflate writes them at every level,
+// and one of our own: the last block is where zlib finds it.
+TEST(DeflateBlocks, TheLastBlockIsWhereZlibFindsIt) {
+    std::uint32_t noise = 7;
+    const auto random = [&] { return static_cast<std::uint8_t>((noise = noise * 1664525u + 1013904223u) >> 24); };
+    std::vector<std::vector<std::uint8_t>> inputs(5);
+    inputs[1] = {'a'};
+    for (int i = 0; i < 30; ++i) inputs[2].insert(inputs[2].end(), {'s', 'k', 'y', 'b', 'o', 'x', ' ', 'e', 'a', 'z'});
+    for (int i = 0; i < 200000; ++i) inputs[3].push_back(random());  // stored
+    // Noise and text in turn, in blocks of their own, and symbols of falling
+    // likelihood, whose rarest codes are long.
+    for (int i = 0; i < 600000; ++i) {
+        const int kind = i / 65536 % 3;
+        const std::uint8_t r = random();
+        inputs[4].push_back(kind == 0   ? r
+                            : kind == 1 ? inputs[2][static_cast<std::size_t>(i) % 300]
+                                        : static_cast<std::uint8_t>(std::countl_zero(noise | 1u) * 7));
+    }
+    for (const std::vector<std::uint8_t>& input : inputs) {
+        for (const int level : {0, 1, 2, 6, 12}) {
+            const std::unique_ptr<libdeflate_compressor, void (*)(libdeflate_compressor*)> compressor(
+                libdeflate_alloc_compressor(level), libdeflate_free_compressor);
+            std::vector<std::uint8_t> stream(libdeflate_deflate_compress_bound(compressor.get(), input.size()));
+            stream.resize(libdeflate_deflate_compress(compressor.get(), input.data(), input.size(), stream.data(),
+                                                      stream.size()));
+            const LastBlock ours = FindLastBlock(stream), zlibs = LastBlockByInflating(stream);
+            EXPECT_TRUE(ours.Start == zlibs.Start && ours.End == zlibs.End)
+                << input.size() << " bytes at level " << level << ": " << ours.Start << "-" << ours.End << ", zlib "
+                << zlibs.Start << "-" << zlibs.End;
+        }
+    }
+    BitWriter own;
+    own.TwoCodeBlock();
+    own.Code(0, 1), own.Code(3, 2), own.Put(127, 7), own.Code(3, 2), own.Put(106, 7), own.Code(0, 1), own.Code(2, 2);
+    for (int i = 0; i < 9; ++i) own.Code(0, 1);
+    own.Code(1, 1);
+    const LastBlock ours = FindLastBlock(own.bytes), zlibs = LastBlockByInflating(own.bytes);
+    EXPECT_TRUE(ours.Start == 0 && ours.End == own.used && zlibs.End == own.used);
+}
+
+// What cannot be read through to the end of its last block is refused.
+TEST(DeflateBlocks, AStreamThatCannotBeReadThroughIsRefused) {
+    const auto fixed = [](std::initializer_list<std::pair<unsigned, int>> codes) {
+        BitWriter bits;
+        bits.Put(1, 1), bits.Put(1, 2);
+        for (const auto& [code, length] : codes) bits.Code(code, length);
+        return bits.bytes;
+    };
+    const unsigned a = 0x30 + 'a', end = 0;  // fixed codes: 8 and 7 bits
+    std::vector<std::uint8_t> lastByteCut = fixed({{a, 8}, {end, 7}});
+    lastByteCut.pop_back();
+    std::vector<std::uint8_t> byteAfter = fixed({{a, 8}, {end, 7}});
+    byteAfter.push_back(0);
+    BitWriter endless, tooManyLengths;
+    endless.TwoCodeBlock();
+    endless.Code(0, 1), endless.Code(3, 2), endless.Put(127, 7), endless.Code(3, 2), endless.Put(106, 7);
+    endless.Code(0, 1), endless.Code(2, 2), endless.Code(0, 1), endless.Code(0, 1);  // literals, and no end
+    tooManyLengths.TwoCodeBlock();
+    tooManyLengths.Code(3, 2), tooManyLengths.Put(127, 7), tooManyLengths.Code(3, 2), tooManyLengths.Put(127, 7);
+    const struct {
+        std::vector<std::uint8_t> stream;
+        const char* why;
+    } cases[] = {
+        {{0x07}, "reserved type"},
+        {{0x01, 0x01, 0x00, 0x00, 0x00, 'x'}, "length is not as its check"},
+        {{0x01, 0x05, 0x00, 0xFA, 0xFF, 'x', 'y'}, "ends early"},  // stored, two bytes of five
+        {lastByteCut, "ends early"},
+        {endless.bytes, "ends early"},
+        {byteAfter, "bytes follow"},
+        {fixed({{0xC6, 8}}), "symbol is not in its code"},                     // 286
+        {fixed({{a, 8}, {0x01, 7}, {30, 5}}), "distance is not in its code"},  // a length, distance 30
+        {tooManyLengths.bytes, "run past their count"},
+    };
+    for (const auto& refused : cases) {
+        try {
+            FindLastBlock(refused.stream);
+            ADD_FAILURE() << "accepted, not refused for: " << refused.why;
+        } catch (const std::runtime_error& error) {
+            EXPECT_NE(std::string(error.what()).find(refused.why), std::string::npos) << error.what();
+        }
+    }
 }
 
 TEST(DdsFile, HeaderAndMipMapChainFollowTheClassicLayout) {
