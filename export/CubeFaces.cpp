@@ -1,5 +1,7 @@
 #include "export/CubeFaces.h"
 
+#include "platform/FileMapping.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstring>
@@ -27,24 +29,50 @@ void AxisOf(const Vec3& v, int& axis, double& sign) {
 }  // namespace
 
 CubeFaces::CubeFaces(std::array<RgbImage, 6> faces, const FaceViews& views)
-    : size_(faces[0].Width), stride_(faces[0].Width * 3), views_(views), projector_(views), faces_(std::move(faces)) {
-    for (int face = 0; face < 6; ++face) {
-        AxisView& axes = axes_[face];
-        AxisOf(views[face].Forward, axes.forward, axes.forwardSign);
-        AxisOf(views[face].Right, axes.right, axes.rightSign);
-        AxisOf(views[face].Up, axes.up, axes.upSign);
-        faceOfAxis_[2 * axes.forward + (axes.forwardSign > 0 ? 0 : 1)] = face;
-    }
+    : size_(faces[0].Width), stride_(faces[0].Width * std::ptrdiff_t{3}), views_(views), projector_(views),
+      faces_(std::move(faces)) {
     for (const RgbImage& face : faces_) {
         if (face.Width != size_ || face.Height != size_ || size_ < 1 ||
             face.Pixels.size() != static_cast<std::size_t>(size_) * size_ * 3) {
             throw std::invalid_argument("The six faces must be square and of one size.");
         }
     }
+    for (int face = 0; face < 6; ++face) top_[face] = faces_[face].Pixels.data();
+    SetUpViews();
+}
+
+CubeFaces::CubeFaces(std::array<FileFace, 6> faces, const FaceViews& views)
+    : size_(faces[0].Width), stride_(-faces[0].RowBytes), order_(ChannelOrder::Bgr), views_(views), projector_(views) {
+    for (int face = 0; face < 6; ++face) {
+        const FileFace& file = faces[face];
+        if (file.Width != size_ || file.Height != size_ || size_ < 1 || file.RowBytes != -stride_ ||
+            file.RowBytes < size_ * std::ptrdiff_t{3} || file.BottomRow == nullptr) {
+            throw std::invalid_argument("The six faces must be square and of one size.");
+        }
+        top_[face] = file.BottomRow + (size_ - 1) * file.RowBytes;
+        files_[face] = std::move(faces[face].File);
+    }
+    SetUpViews();
+}
+
+void CubeFaces::SetUpViews() {
+    for (int face = 0; face < 6; ++face) {
+        AxisView& axes = axes_[face];
+        AxisOf(views_[face].Forward, axes.forward, axes.forwardSign);
+        AxisOf(views_[face].Right, axes.right, axes.rightSign);
+        AxisOf(views_[face].Up, axes.up, axes.upSign);
+        faceOfAxis_[2 * axes.forward + (axes.forwardSign > 0 ? 0 : 1)] = face;
+    }
+}
+
+void CubeFaces::CheckFilesWhole() const {
+    for (const auto& file : files_) {
+        if (file) file->CheckWhole();
+    }
 }
 
 [[gnu::always_inline]] inline const std::uint8_t* CubeFaces::Texel(int face, int x, int y) const {
-    return faces_[face].Pixels.data() + static_cast<std::size_t>(y) * stride_ + x * 3;
+    return top_[face] + y * stride_ + x * 3;
 }
 
 // Past the edge, the texel the centre's direction meets on the neighbouring
@@ -76,7 +104,7 @@ const std::uint8_t* CubeFaces::TexelOrNeighbour(int face, int x, int y) const {
     return face;
 }
 
-template <ChannelOrder Order>
+template <bool Swap>
 [[gnu::always_inline]] inline void CubeFaces::BilinearAt(int face, double px, double py, std::uint8_t out[3]) const {
     // px and py lie within -0.5 and size - 0.5, give or take rounding, so the
     // four texels around them are on the face or just past its edges.
@@ -99,14 +127,18 @@ template <ChannelOrder Order>
     for (int c = 0; c < 3; ++c) {
         const int top = t00[c] * (256 - wx) + t10[c] * wx;
         const int bottom = t01[c] * (256 - wx) + t11[c] * wx;
-        out[Order == ChannelOrder::Rgb ? c : 2 - c] = static_cast<std::uint8_t>((top * (256 - wy) + bottom * wy + 32768) >> 16);
+        out[Swap ? 2 - c : c] = static_cast<std::uint8_t>((top * (256 - wy) + bottom * wy + 32768) >> 16);
     }
 }
 
 [[gnu::always_inline]] inline void CubeFaces::Bilinear(const Vec3& direction, std::uint8_t rgb[3]) const {
     double px = 0, py = 0;
     const int face = Locate(direction, px, py);
-    BilinearAt(face, px, py, rgb);
+    if (order_ == ChannelOrder::Rgb) {
+        BilinearAt<false>(face, px, py, rgb);
+    } else {
+        BilinearAt<true>(face, px, py, rgb);
+    }
 }
 
 void CubeFaces::Sample(const Vec3& direction, std::uint8_t rgb[3]) const {
@@ -118,7 +150,7 @@ void CubeFaces::SampleNearest(const Vec3& direction, std::uint8_t rgb[3]) const 
     const int face = Locate(direction, px, py);
     const int x = std::clamp(static_cast<int>(px + 1.5) - 1, 0, size_ - 1);
     const int y = std::clamp(static_cast<int>(py + 1.5) - 1, 0, size_ - 1);
-    std::memcpy(rgb, Texel(face, x, y), 3);
+    TexelRgb(face, x, y, rgb);
 }
 
 CubeFaces::Columns CubeFaces::PrepareColumns(const std::vector<double>& sinHeading,
@@ -149,10 +181,10 @@ CubeFaces::Columns CubeFaces::PrepareColumns(const std::vector<double>& sinHeadi
 
 void CubeFaces::SampleRow(const Columns& columns, double sinPitch, double cosPitch, std::uint8_t* out,
                           ChannelOrder order) const {
-    if (order == ChannelOrder::Rgb) {
-        SampleRowIn<ChannelOrder::Rgb>(columns, sinPitch, cosPitch, out);
+    if (order == order_) {
+        SampleRowIn<false>(columns, sinPitch, cosPitch, out);
     } else {
-        SampleRowIn<ChannelOrder::Bgr>(columns, sinPitch, cosPitch, out);
+        SampleRowIn<true>(columns, sinPitch, cosPitch, out);
     }
 }
 
@@ -161,9 +193,10 @@ struct CubeFaces::RowPlan {
     const double *level, *a0, *aSlope, *b0, *bSlope, *capRight, *capUp;
     const int* sideFace;
     double slope, steepness, half, centre, capA, capB;
-    int capFace, size, stride;
-    const std::uint8_t* base[6];
-    bool bgr;
+    int capFace, size, stride;  // from a row to the one below
+    const std::uint8_t* base[6];  // top rows
+    bool swap;  // out in the other order than the faces'
+
 };
 
 namespace {
@@ -211,7 +244,10 @@ template <int C>
     const __m256d capA = _mm256_set1_pd(row.capA), capB = _mm256_set1_pd(row.capB);
     const __m256d scale = _mm256_set1_pd(256.0), offset = _mm256_set1_pd(256.5);
     const __m256i face256 = _mm256_set1_epi32(256), byte = _mm256_set1_epi32(255);
-    // The last texel quads taken here: left column, top row.
+    // The texel quads taken here: left column up to lastX, top row from 1 to
+    // lastY. Off them, the eight-byte reads of the face's first and last
+    // rows would run past its pixels where they lie last in memory.
+    const __m256i firstY = _mm256_set1_epi32(1);
     const __m256i lastX = _mm256_set1_epi32(row.size - 2), lastY = _mm256_set1_epi32(row.size - 3);
     const __m256i stride = _mm256_set1_epi32(row.stride), three = _mm256_set1_epi32(3);
     const __m256i capFace = _mm256_set1_epi32(row.capFace);
@@ -241,9 +277,9 @@ template <int C>
         const __m256i y = _mm256_sub_epi32(_mm256_set_m128i(ys[1], ys[0]), face256);
         const __m256i x0 = _mm256_srai_epi32(x, 8), y0 = _mm256_srai_epi32(y, 8);
         // Off the fast path: a texel past the edge, or a quad on the face's
-        // last two rows, whose eight-byte reads would run past its pixels.
+        // first or last two rows.
         const __m256i outside = _mm256_or_si256(
-            _mm256_or_si256(_mm256_cmpgt_epi32(_mm256_setzero_si256(), x0), _mm256_cmpgt_epi32(_mm256_setzero_si256(), y0)),
+            _mm256_or_si256(_mm256_cmpgt_epi32(_mm256_setzero_si256(), x0), _mm256_cmpgt_epi32(firstY, y0)),
             _mm256_or_si256(_mm256_cmpgt_epi32(x0, lastX), _mm256_cmpgt_epi32(y0, lastY)));
         if (!_mm256_testz_si256(outside, outside)) return u;
         const __m256i faces = _mm256_blendv_epi8(capFace, _mm256_loadu_si256(reinterpret_cast<const __m256i*>(row.sideFace + u)),
@@ -271,11 +307,11 @@ template <int C>
         const __m256i bottomRight =
             _mm256_setr_epi64x(load(at[2] + below), load(at[3] + below), load(at[6] + below), load(at[7] + below));
         const __m256i weightX = _mm256_or_si256(_mm256_sub_epi32(face256, wx), _mm256_slli_epi32(wx, 16));
-        const __m256i red = BlendChannel<0>(topLeft, topRight, bottomLeft, bottomRight, weightX, wy);
-        const __m256i green = BlendChannel<1>(topLeft, topRight, bottomLeft, bottomRight, weightX, wy);
-        const __m256i blue = BlendChannel<2>(topLeft, topRight, bottomLeft, bottomRight, weightX, wy);
-        __m256i pixels = _mm256_or_si256(_mm256_slli_epi32(green, 8), row.bgr ? _mm256_or_si256(blue, _mm256_slli_epi32(red, 16))
-                                                                               : _mm256_or_si256(red, _mm256_slli_epi32(blue, 16)));
+        const __m256i first = BlendChannel<0>(topLeft, topRight, bottomLeft, bottomRight, weightX, wy);
+        const __m256i middle = BlendChannel<1>(topLeft, topRight, bottomLeft, bottomRight, weightX, wy);
+        const __m256i last = BlendChannel<2>(topLeft, topRight, bottomLeft, bottomRight, weightX, wy);
+        __m256i pixels = _mm256_or_si256(_mm256_slli_epi32(middle, 8), row.swap ? _mm256_or_si256(last, _mm256_slli_epi32(first, 16))
+                                                                                : _mm256_or_si256(first, _mm256_slli_epi32(last, 16)));
         pixels = _mm256_shuffle_epi8(pixels, pack);
         alignas(16) std::uint8_t high[16];
         _mm_storeu_si128(reinterpret_cast<__m128i*>(out), _mm256_castsi256_si128(pixels));
@@ -291,7 +327,7 @@ int SampleEights(const CubeFaces::RowPlan&, int u, int, std::uint8_t*) { return 
 
 }  // namespace
 
-template <ChannelOrder Order>
+template <bool Swap>
 [[gnu::always_inline]] inline void CubeFaces::SamplePixel(const RowPlan& row, int u, std::uint8_t* out) const {
     double px, py;
     int face;
@@ -308,7 +344,7 @@ template <ChannelOrder Order>
     const int xFixed = Fixed(px), yFixed = Fixed(py);
     const int x0 = xFixed >> 8, y0 = yFixed >> 8, wx = xFixed & 255, wy = yFixed & 255;
     if (x0 < 0 || y0 < 0 || x0 >= row.size - 1 || y0 >= row.size - 1) {  // along an edge: the careful way
-        BilinearAt<Order>(face, px, py, out);
+        BilinearAt<Swap>(face, px, py, out);
         return;
     }
     const std::uint8_t* t00 = row.base[face] + static_cast<std::ptrdiff_t>(y0) * row.stride + x0 * 3;
@@ -318,13 +354,13 @@ template <ChannelOrder Order>
         const int bottom = (t01[c] << 8) + (t01[c + 3] - t01[c]) * wx;
         return static_cast<std::uint8_t>(((top << 8) + (bottom - top) * wy + 32768) >> 16);
     };
-    const std::uint8_t red = blend(0), green = blend(1), blue = blend(2);
-    out[0] = Order == ChannelOrder::Rgb ? red : blue;
-    out[1] = green;
-    out[2] = Order == ChannelOrder::Rgb ? blue : red;
+    const std::uint8_t first = blend(0), middle = blend(1), last = blend(2);
+    out[0] = Swap ? last : first;
+    out[1] = middle;
+    out[2] = Swap ? first : last;
 }
 
-template <ChannelOrder Order>
+template <bool Swap>
 void CubeFaces::SampleRowIn(const Columns& columns, double sinPitch, double cosPitch, std::uint8_t* out) const {
     // Every direction of the row divided by cos pitch: (sin h, cos h, t).
     RowPlan row{};
@@ -347,9 +383,9 @@ void CubeFaces::SampleRowIn(const Columns& columns, double sinPitch, double cosP
     row.bSlope = columns.bSlope.data();
     row.sideFace = columns.sideFace.data();
     row.size = size_;
-    row.stride = stride_;
-    for (int face = 0; face < 6; ++face) row.base[face] = faces_[face].Pixels.data();
-    row.bgr = Order == ChannelOrder::Bgr;
+    row.stride = static_cast<int>(stride_);
+    for (int face = 0; face < 6; ++face) row.base[face] = top_[face];
+    row.swap = Swap;
 
     const int count = static_cast<int>(columns.level.size());
     const bool wide = HasAvx2();
@@ -357,9 +393,9 @@ void CubeFaces::SampleRowIn(const Columns& columns, double sinPitch, double cosP
     while (u + 8 <= count) {
         if (wide) u = SampleEights(row, u, count, out + 3 * static_cast<std::ptrdiff_t>(u));
         if (u + 8 > count) break;
-        for (const int end = u + 8; u < end; ++u) SamplePixel<Order>(row, u, out + 3 * static_cast<std::ptrdiff_t>(u));
+        for (const int end = u + 8; u < end; ++u) SamplePixel<Swap>(row, u, out + 3 * static_cast<std::ptrdiff_t>(u));
     }
-    for (; u < count; ++u) SamplePixel<Order>(row, u, out + 3 * static_cast<std::ptrdiff_t>(u));
+    for (; u < count; ++u) SamplePixel<Swap>(row, u, out + 3 * static_cast<std::ptrdiff_t>(u));
 }
 
 }  // namespace vantorix::cube

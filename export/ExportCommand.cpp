@@ -529,6 +529,7 @@ void RunExport(const ExportOptions& options, std::ostream& finalReport, std::ost
         steps.Finished(weight);
     }
     if (HasCubeOutput(options)) WriteCubeOutputs(options, set, faces, report, steps);
+    run.CheckFilesWhole();  // a face cut short meanwhile read as black
     outputs.Commit();
     finalReport << report.str() << std::flush;
 }

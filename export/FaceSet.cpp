@@ -332,26 +332,66 @@ RgbImage LoadPictureAsRgb(const std::string& path) {
     return EndsWithJpeg(path) ? LoadJpeg(path) : LoadWithPictureLoader(path);
 }
 
-std::array<RgbImage, 6> LoadFaces(const FaceSet& set) {
+namespace {
+
+// A renderer's usual frame, read where it lies in its file: nothing copied,
+// and no memory for the system to clear first. Nothing for any other file,
+// or one that cannot be mapped (the picture loader then reads it, or says why not).
+std::optional<FileFace> MapPlainBmp(const std::string& path) {
+    std::shared_ptr<FileMapping> file;
+    try {
+        file = FileMapping::Open(path);
+    } catch (const std::exception&) {
+        return std::nullopt;
+    }
+    if (!file) return std::nullopt;
+    const auto layout = FindPlainBmpLayout({file->Data(), std::min<std::size_t>(file->Size(), 54)},
+                                           static_cast<long long>(file->Size()));
+    if (!layout) return std::nullopt;
+    file->MapAllPages();
+    const std::uint8_t* bottomRow = file->Data() + layout->PixelOffset;
+    return FileFace{std::move(file), bottomRow, layout->Width, layout->Height, layout->RowBytes};
+}
+
+void CheckFaceSize(const FaceSet& set, std::size_t face, int width, int height, int firstWidth) {
+    const std::string& path = set.Files[face];
+    if (width != height) {
+        throw ExportError("\"" + path + "\" is " + std::to_string(width) + " x " + std::to_string(height) +
+                          " pixels: a face must be square.");
+    }
+    if (width != firstWidth) {
+        throw ExportError("\"" + path + "\" is " + std::to_string(width) + " pixels a side, and \"" + set.Files[0] +
+                          "\" " + std::to_string(firstWidth) + ": the six faces must be of one size.");
+    }
+}
+
+}  // namespace
+
+CubeFaces LoadFaces(const FaceSet& set) {
+    std::array<FileFace, 6> mapped;
     std::array<RgbImage, 6> faces;
+    bool inFiles = true;
     for (std::size_t face = 0; face < 6; ++face) {
         const std::string& path = set.Files[face];
         if (const std::string what = WhatIsNoFile(path); !what.empty()) {
             throw ExportError("Cannot load \"" + path + "\": it is " + what + ", not a picture file.");
         }
         if (!IsFile(path)) throw ExportError("Cannot load \"" + path + "\": there is no such file.");
+        if (inFiles) {
+            if (std::optional<FileFace> inFile = MapPlainBmp(path)) {
+                CheckFaceSize(set, face, inFile->Width, inFile->Height, face == 0 ? inFile->Width : mapped[0].Width);
+                mapped[face] = std::move(*inFile);
+                continue;
+            }
+            // This face is read into a picture of its own, and so are those before it.
+            inFiles = false;
+            mapped = {};
+            for (std::size_t before = 0; before < face; ++before) faces[before] = LoadPictureAsRgb(set.Files[before]);
+        }
         faces[face] = LoadPictureAsRgb(path);
-        if (faces[face].Width != faces[face].Height) {
-            throw ExportError("\"" + path + "\" is " + std::to_string(faces[face].Width) + " x " +
-                              std::to_string(faces[face].Height) + " pixels: a face must be square.");
-        }
-        if (faces[face].Width != faces[0].Width) {
-            throw ExportError("\"" + path + "\" is " + std::to_string(faces[face].Width) + " pixels a side, and \"" +
-                              set.Files[0] + "\" " + std::to_string(faces[0].Width) +
-                              ": the six faces must be of one size.");
-        }
+        CheckFaceSize(set, face, faces[face].Width, faces[face].Height, faces[0].Width);
     }
-    return faces;
+    return inFiles ? CubeFaces(std::move(mapped)) : CubeFaces(std::move(faces));
 }
 
 }  // namespace vantorix::cube

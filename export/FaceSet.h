@@ -1,5 +1,6 @@
 #pragma once
 
+#include "export/CubeFaces.h"
 #include "export/RgbImage.h"
 
 #include <array>
@@ -42,10 +43,14 @@ struct FoundFaces {
 // Reads the faces' headers only, so it can follow every change of the prefix.
 FoundFaces DescribeFaceSet(const std::string& prefix, const std::string& folder);
 
-// The faces as pictures: BMP and TGA through the program's picture loader,
-// JPEG through libjpeg-turbo. Throws ExportError naming a file that does
-// not load and why, and when the faces are not square or not of one size.
-std::array<RgbImage, 6> LoadFaces(const FaceSet& set);
+// The faces as a sky. Six uncompressed 24-bit bottom-up BMP files (a
+// renderer's usual frames) are read where they lie in the files, which
+// CubeFaces::CheckFilesWhole checks before anything made of them is kept;
+// other faces are read into pictures of their own: BMP and TGA through the
+// program's picture loader, JPEG through libjpeg-turbo. Throws ExportError
+// naming a file that does not load and why, and when the faces are not
+// square or not of one size.
+CubeFaces LoadFaces(const FaceSet& set);
 
 // One picture file of any size, read as LoadFaces reads a face. Throws ExportError.
 RgbImage LoadPictureAsRgb(const std::string& path);

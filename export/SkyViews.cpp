@@ -63,7 +63,6 @@ RgbImage Oriented(const CubeFaces& sky, const FaceView& view) {
     const int aToA = Along(view.Right, from.Right), bToA = Along(view.Up, from.Right);
     const int aToB = Along(view.Right, from.Up), bToB = Along(view.Up, from.Up);
     const int n = sky.Size();
-    const RgbImage& face = sky.Face(source);
     RgbImage out(n, n);
     for (int j = 0; j < n; ++j) {
         for (int i = 0; i < n; ++i) {
@@ -71,11 +70,7 @@ RgbImage Oriented(const CubeFaces& sky, const FaceView& view) {
             const auto index = [n](int sign, int value) { return sign > 0 ? value : n - 1 - value; };
             const int si = aToA != 0 ? index(aToA, i) : index(-bToA, j);
             const int sj = bToB != 0 ? index(bToB, j) : index(-aToB, i);
-            const std::uint8_t* texel = face.At(si, sj);
-            std::uint8_t* target = out.At(i, j);
-            target[0] = texel[0];
-            target[1] = texel[1];
-            target[2] = texel[2];
+            sky.TexelRgb(source, si, sj, out.At(i, j));
         }
     }
     return out;

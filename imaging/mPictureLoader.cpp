@@ -47,32 +47,18 @@ std::uint32_t Little32(const std::uint8_t* at) {
     return static_cast<std::uint32_t>(at[0] | at[1] << 8 | at[2] << 16) | static_cast<std::uint32_t>(at[3]) << 24;
 }
 
-// A renderer's usual frame, an uncompressed 24-bit bottom-up BMP, already
-// lies in the file as the bitmap holds it: the bitmap is made over the file
-// itself, its rows read where they lie in the page cache (or, where the file
-// cannot be mapped, with one read). Any other kind of file is left to the
-// platform's reader (nothing returned).
+// A renderer's usual frame already lies in the file as the bitmap holds it:
+// the bitmap is made over the file itself, its rows read where they lie in
+// the page cache (or, where the file cannot be mapped, with one read). Any
+// other kind of file is left to the platform's reader (nothing returned).
 std::optional<std::int16_t> LoadPlainBMP(const std::string& FileName) {
     const InputFile file(FileName);
     std::uint8_t header[54] = {};
-    if (file.ReadAt(0, header, sizeof header) != sizeof header || header[0] != 'B' || header[1] != 'M') return std::nullopt;
-    const std::uint32_t pixelOffset = Little32(header + 10);
-    const std::uint32_t infoSize = Little32(header + 14);
-    const auto width = static_cast<std::int32_t>(Little32(header + 18));
-    const auto height = static_cast<std::int32_t>(Little32(header + 22));
-    const int planes = header[26] | header[27] << 8;
-    const int bitCount = header[28] | header[29] << 8;
-    const std::uint32_t compression = Little32(header + 30);
-    const bool windowsHeader = infoSize == 40 || infoSize == 108 || infoSize == 124;  // version 3, 4 or 5
-    if (!windowsHeader || planes != 1 || bitCount != 24 || compression != 0 || width <= 0 || height <= 0 ||
-        pixelOffset < 14LL + infoSize) {
-        return std::nullopt;
-    }
-    const long long rowBytes = (3LL * width + 3) & ~3LL;
-    if (rowBytes > INT_MAX / height) return std::nullopt;  // more than a bitmap holds: the reader says so
-    const long long pixelBytes = rowBytes * height;
-    if (pixelOffset + pixelBytes > file.Size()) return std::nullopt;  // the reader says why
-
+    if (file.ReadAt(0, header, sizeof header) != sizeof header) return std::nullopt;
+    const std::optional<PlainBmpLayout> layout = FindPlainBmpLayout(header, file.Size());
+    if (!layout) return std::nullopt;  // the reader says why
+    const auto [width, height, pixelOffset, rowBytes] = *layout;
+    const long long pixelBytes = static_cast<long long>(rowBytes) * height;
     cDIBSection& picture = LoadedPicture();
     if (picture.CreateOverFile(FileName, width, height, pixelOffset)) return PictureStatus::Loaded;
     if (!picture.Create(width, height)) return PictureStatus::NoBitmap;
@@ -85,6 +71,26 @@ std::optional<std::int16_t> LoadPlainBMP(const std::string& FileName) {
 }
 
 }  // namespace
+
+std::optional<PlainBmpLayout> FindPlainBmpLayout(std::span<const std::uint8_t> header, long long fileSize) {
+    if (header.size() < 54 || header[0] != 'B' || header[1] != 'M') return std::nullopt;
+    const std::uint32_t pixelOffset = Little32(&header[10]);
+    const std::uint32_t infoSize = Little32(&header[14]);
+    const auto width = static_cast<std::int32_t>(Little32(&header[18]));
+    const auto height = static_cast<std::int32_t>(Little32(&header[22]));
+    const int planes = header[26] | header[27] << 8;
+    const int bitCount = header[28] | header[29] << 8;
+    const std::uint32_t compression = Little32(&header[30]);
+    const bool windowsHeader = infoSize == 40 || infoSize == 108 || infoSize == 124;  // version 3, 4 or 5
+    if (!windowsHeader || planes != 1 || bitCount != 24 || compression != 0 || width <= 0 || height <= 0 ||
+        pixelOffset < 14LL + infoSize) {
+        return std::nullopt;
+    }
+    const long long rowBytes = (3LL * width + 3) & ~3LL;
+    if (rowBytes > INT_MAX / height) return std::nullopt;  // more than a bitmap holds
+    if (pixelOffset + rowBytes * height > fileSize) return std::nullopt;
+    return PlainBmpLayout{width, height, pixelOffset, static_cast<std::int32_t>(rowBytes)};
+}
 
 cDIBSection& LoadedPicture() {
     static cDIBSection picture;

@@ -4,6 +4,8 @@
 #include "imaging/cDIBSection.h"
 
 #include <cstdint>
+#include <optional>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -33,6 +35,17 @@ cDIBSection& LoadedPicture();
 // previous picture in place, except NoBitmap, and an error while reading a
 // BMP's pixels, which leave none.
 std::int16_t LoadPictureFile(const std::string& FileName);
+
+// Where a renderer's usual frame, an uncompressed 24-bit bottom-up BMP,
+// keeps its rows: row y from the bottom at PixelOffset + y x RowBytes.
+struct PlainBmpLayout {
+    std::int32_t Width = 0, Height = 0;
+    std::uint32_t PixelOffset = 0;
+    std::int32_t RowBytes = 0;
+};
+// The layout the file's first 54 bytes give, for a file of `fileSize`
+// bytes that holds every row; nothing for any other file.
+std::optional<PlainBmpLayout> FindPlainBmpLayout(std::span<const std::uint8_t> header, long long fileSize);
 
 // Writes LoadedPicture() as a JPEG file; see WriteJPEG.
 bool SavePictureAsJPEG(const std::string& FileName, std::int16_t Quality);

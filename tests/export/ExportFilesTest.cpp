@@ -13,6 +13,7 @@
 #include "export/Panorama.h"
 #include "export/PreviewPage.h"
 #include "imaging/mPictureLoader.h"
+#include "platform/FileError.h"
 
 #include <gtest/gtest.h>
 #include <libdeflate.h>
@@ -21,6 +22,8 @@
 #ifndef _WIN32
 #include <QProcess>
 #include <QStandardPaths>
+#include <sys/mman.h>
+#include <unistd.h>
 #endif
 
 #include <sys/stat.h>
@@ -174,6 +177,92 @@ TEST(Panorama, EveryByteIsAsItWas) {
         EXPECT_EQ(::crc32(0, panorama.Pixels.data(), static_cast<uInt>(panorama.Pixels.size())), crc) << width;
     }
 }
+
+// Faces read where they lie in their files (rows from the bottom, padded
+// at 47) make what the same faces read into pictures of their own make,
+// byte for byte; a file cut short meanwhile is named, in the sky and in an
+// export, which then keeps nothing.
+TEST(FaceFiles, ReadWhereTheyLieTheyMakeWhatTheirPicturesMake) {
+    for (const int size : {47, 64}) {
+        TempFolder temp;
+        const testing::DefaultRun run = testing::RenderDefaultRun(size);
+        FaceSet set;
+        std::vector<std::string> arguments{"--faces"};
+        for (std::size_t face = 0; face < 6; ++face) {
+            set.Files[face] = temp / ("sky" + std::to_string(face) + ".bmp");
+            WriteImageFile(set.Files[face], run.Faces[face]);
+            arguments.push_back(set.Files[face]);
+        }
+        FaceSet mixed = set;  // the last a TGA file: all are read into pictures
+        mixed.Files[5] = temp / "sky5.tga";
+        WriteImageFile(mixed.Files[5], run.Faces[5]);
+        const CubeFaces inFiles = LoadFaces(set), inPictures(run.Faces);
+        const RgbImage panorama = EquirectangularPanorama(inPictures, 200, 2);
+        EXPECT_TRUE(EquirectangularPanorama(inFiles, 200, 2).Pixels == panorama.Pixels);
+        EXPECT_TRUE(EquirectangularPanorama(LoadFaces(mixed), 200, 2).Pixels == panorama.Pixels);
+        for (const int cubeSize : {0, 30, 80}) {  // as they are, shrunk, sampled
+            const CubeMap fromFiles = MakeCubeMap(inFiles, cubeSize), fromPictures = MakeCubeMap(inPictures, cubeSize);
+            for (int face = 0; face < 6; ++face) EXPECT_TRUE(fromFiles[face].Pixels == fromPictures[face].Pixels) << cubeSize;
+        }
+        WriteEquirectangularPanorama(inFiles, 200, temp / "files.bmp", 2);
+        WriteEquirectangularPanorama(inPictures, 200, temp / "pictures.bmp", 2);
+        EXPECT_TRUE(ReadFileBytes(temp / "files.bmp") == ReadFileBytes(temp / "pictures.bmp"));
+#ifndef _WIN32  // where a mapped file can be cut at all
+        ASSERT_EQ(::truncate(set.Files[2].c_str(), 1000), 0);
+        try {
+            inFiles.CheckFilesWhole();
+            ADD_FAILURE() << "a face cut short passed";
+        } catch (const FileError& error) {
+            EXPECT_EQ(error.Path(), set.Files[2]);
+        }
+        WriteImageFile(set.Files[2], run.Faces[2]);
+        // The export cuts a face short as it starts on the panorama.
+        struct CutOnFirstWrite : std::streambuf {
+            std::function<void()> cut;
+            int overflow(int c) override {
+                if (cut) std::exchange(cut, {})();
+                return c;
+            }
+        } cutting;
+        cutting.cut = [&] { ASSERT_EQ(::truncate(set.Files[4].c_str(), 1000), 0); };
+        std::ostream progress(&cutting);
+        std::ostringstream report;
+        arguments.insert(arguments.end(), {"--equirect", temp / "sky.png", "--cross", temp / "cross.png"});
+        EXPECT_THROW(RunExport(*ParseExportArguments(arguments), report, &progress), FileError);
+        EXPECT_FALSE(fs::exists(temp / "sky.png") || fs::exists(temp / "cross.png"));
+#endif
+    }
+}
+
+#ifndef _WIN32
+// A face read where it lies, its top row last in memory and ending where
+// readable memory does: sampling reads nothing past it.
+TEST(FaceFiles, NothingIsReadPastATopRowThatEndsWhereMemoryDoes) {
+    const int size = 64;
+    const std::size_t rowBytes = 3 * size, bytes = rowBytes * size, page = static_cast<std::size_t>(::sysconf(_SC_PAGESIZE));
+    ASSERT_EQ(bytes % page, 0u);
+    const testing::DefaultRun run = testing::RenderDefaultRun(size);
+    std::array<FileFace, 6> faces;
+    std::vector<std::uint8_t*> memory;
+    for (std::size_t face = 0; face < 6; ++face) {
+        void* at = ::mmap(nullptr, bytes + page, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+        ASSERT_NE(at, MAP_FAILED);
+        memory.push_back(static_cast<std::uint8_t*>(at));
+        ASSERT_EQ(::mprotect(memory.back() + bytes, page, PROT_NONE), 0);
+        for (int y = 0; y < size; ++y) {
+            for (int x = 0; x < size; ++x) {
+                const std::uint8_t* rgb = run.Faces[face].At(x, size - 1 - y);
+                std::uint8_t* bgr = memory.back() + y * rowBytes + 3 * x;
+                bgr[0] = rgb[2], bgr[1] = rgb[1], bgr[2] = rgb[0];
+            }
+        }
+        faces[face] = {nullptr, memory.back(), size, size, static_cast<std::ptrdiff_t>(rowBytes)};
+    }
+    EXPECT_TRUE(EquirectangularPanorama(CubeFaces(faces), 4 * size, 2).Pixels ==
+                EquirectangularPanorama(CubeFaces(run.Faces), 4 * size, 2).Pixels);
+    for (std::uint8_t* at : memory) ::munmap(at, bytes + page);
+}
+#endif
 
 // Bands are used in the order they come however the workers finish them,
 // never more than the slots ahead; a failure in making or using one ends
