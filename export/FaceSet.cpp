@@ -10,9 +10,11 @@
 #include "platform/JpegLibrary.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cstring>
 #include <filesystem>
 #include <optional>
+#include <span>
 #include <thread>
 #include <vector>
 
@@ -334,10 +336,11 @@ RgbImage LoadPictureAsRgb(const std::string& path) {
 
 namespace {
 
-// A renderer's usual frame, read where it lies in its file: nothing copied,
-// and no memory for the system to clear first. Nothing for any other file,
-// or one that cannot be mapped (the picture loader then reads it, or says why not).
-std::optional<FileFace> MapPlainBmp(const std::string& path) {
+// A renderer's usual frame, or a face the finisher kept as TGA, read where
+// it lies in its file: nothing copied, and no memory for the system to
+// clear first. Nothing for any other file, or one that cannot be mapped
+// (the picture loader then reads it, or says why not).
+std::optional<FileFace> MapPlainFace(const std::string& path) {
     std::shared_ptr<FileMapping> file;
     try {
         file = FileMapping::Open(path);
@@ -345,12 +348,16 @@ std::optional<FileFace> MapPlainBmp(const std::string& path) {
         return std::nullopt;
     }
     if (!file) return std::nullopt;
-    const auto layout = FindPlainBmpLayout({file->Data(), std::min<std::size_t>(file->Size(), 54)},
-                                           static_cast<long long>(file->Size()));
-    if (!layout) return std::nullopt;
+    const std::span header(file->Data(), std::min<std::size_t>(file->Size(), 54));
+    const auto size = static_cast<long long>(file->Size());
+    // The picture loader takes a name ending in "tga" for a TGA file, whatever it holds.
+    std::string ending = path.substr(path.size() - std::min<std::size_t>(3, path.size()));
+    std::transform(ending.begin(), ending.end(), ending.begin(), [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    const auto rows = ending == "tga" ? FindPlainTgaRows(header, size) : FindPlainBmpRows(header, size);
+    if (!rows) return std::nullopt;
     file->MapAllPages();
-    const std::uint8_t* bottomRow = file->Data() + layout->PixelOffset;
-    return FileFace{std::move(file), bottomRow, layout->Width, layout->Height, layout->RowBytes};
+    const std::uint8_t* bottomRow = file->Data() + rows->PixelOffset;
+    return FileFace{std::move(file), bottomRow, rows->Width, rows->Height, rows->RowBytes};
 }
 
 void CheckFaceSize(const FaceSet& set, std::size_t face, int width, int height, int firstWidth) {
@@ -378,7 +385,7 @@ CubeFaces LoadFaces(const FaceSet& set) {
         }
         if (!IsFile(path)) throw ExportError("Cannot load \"" + path + "\": there is no such file.");
         if (inFiles) {
-            if (std::optional<FileFace> inFile = MapPlainBmp(path)) {
+            if (std::optional<FileFace> inFile = MapPlainFace(path)) {
                 CheckFaceSize(set, face, inFile->Width, inFile->Height, face == 0 ? inFile->Width : mapped[0].Width);
                 mapped[face] = std::move(*inFile);
                 continue;

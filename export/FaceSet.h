@@ -43,13 +43,13 @@ struct FoundFaces {
 // Reads the faces' headers only, so it can follow every change of the prefix.
 FoundFaces DescribeFaceSet(const std::string& prefix, const std::string& folder);
 
-// The faces as a sky. Six uncompressed 24-bit bottom-up BMP files (a
-// renderer's usual frames) are read where they lie in the files, which
-// CubeFaces::CheckFilesWhole checks before anything made of them is kept;
-// other faces are read into pictures of their own: BMP and TGA through the
-// program's picture loader, JPEG through libjpeg-turbo. Throws ExportError
-// naming a file that does not load and why, and when the faces are not
-// square or not of one size.
+// The faces as a sky. Six uncompressed 24-bit bottom-up BMP or TGA files
+// (a renderer's usual frames, the finisher's TGA faces) are read where they
+// lie in the files, which CubeFaces::CheckFilesWhole checks before anything
+// made of them is kept; other faces are read into pictures of their own:
+// BMP and TGA through the program's picture loader, JPEG through
+// libjpeg-turbo. Throws ExportError naming a file that does not load and
+// why, and when the faces are not square or not of one size.
 CubeFaces LoadFaces(const FaceSet& set);
 
 // One picture file of any size, read as LoadFaces reads a face. Throws ExportError.

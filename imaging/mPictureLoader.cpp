@@ -55,7 +55,7 @@ std::optional<std::int16_t> LoadPlainBMP(const std::string& FileName) {
     const InputFile file(FileName);
     std::uint8_t header[54] = {};
     if (file.ReadAt(0, header, sizeof header) != sizeof header) return std::nullopt;
-    const std::optional<PlainBmpLayout> layout = FindPlainBmpLayout(header, file.Size());
+    const std::optional<PlainRows> layout = FindPlainBmpRows(header, file.Size());
     if (!layout) return std::nullopt;  // the reader says why
     const auto [width, height, pixelOffset, rowBytes] = *layout;
     const long long pixelBytes = static_cast<long long>(rowBytes) * height;
@@ -72,7 +72,7 @@ std::optional<std::int16_t> LoadPlainBMP(const std::string& FileName) {
 
 }  // namespace
 
-std::optional<PlainBmpLayout> FindPlainBmpLayout(std::span<const std::uint8_t> header, long long fileSize) {
+std::optional<PlainRows> FindPlainBmpRows(std::span<const std::uint8_t> header, long long fileSize) {
     if (header.size() < 54 || header[0] != 'B' || header[1] != 'M') return std::nullopt;
     const std::uint32_t pixelOffset = Little32(&header[10]);
     const std::uint32_t infoSize = Little32(&header[14]);
@@ -89,7 +89,20 @@ std::optional<PlainBmpLayout> FindPlainBmpLayout(std::span<const std::uint8_t> h
     const long long rowBytes = (3LL * width + 3) & ~3LL;
     if (rowBytes > INT_MAX / height) return std::nullopt;  // more than a bitmap holds
     if (pixelOffset + rowBytes * height > fileSize) return std::nullopt;
-    return PlainBmpLayout{width, height, pixelOffset, static_cast<std::int32_t>(rowBytes)};
+    return PlainRows{width, height, pixelOffset, static_cast<std::int32_t>(rowBytes)};
+}
+
+std::optional<PlainRows> FindPlainTgaRows(std::span<const std::uint8_t> header, long long fileSize) {
+    if (header.size() < 18) return std::nullopt;
+    const auto little16 = [&](int offset) { return static_cast<std::uint16_t>(header[offset] | header[offset + 1] << 8); };
+    const int idLength = header[0], colourMapType = header[1], imageType = header[2], colourMapEntryBits = header[7];
+    const auto width = static_cast<std::int16_t>(little16(12)), height = static_cast<std::int16_t>(little16(14));
+    // Descriptor bits 4 and 5 would put the first stored pixel at the right, the first row at the top.
+    if (imageType != 2 || header[16] != 24 || (header[17] & 0x30) != 0 || width <= 0 || height <= 0) return std::nullopt;
+    const long long pixelOffset = 18 + idLength + (colourMapType == 1 ? little16(5) * ((colourMapEntryBits + 7) / 8) : 0);
+    const long long rowBytes = 3LL * width;
+    if (pixelOffset + rowBytes * height > fileSize) return std::nullopt;
+    return PlainRows{width, height, static_cast<std::uint32_t>(pixelOffset), static_cast<std::int32_t>(rowBytes)};
 }
 
 cDIBSection& LoadedPicture() {

@@ -36,16 +36,21 @@ cDIBSection& LoadedPicture();
 // BMP's pixels, which leave none.
 std::int16_t LoadPictureFile(const std::string& FileName);
 
-// Where a renderer's usual frame, an uncompressed 24-bit bottom-up BMP,
-// keeps its rows: row y from the bottom at PixelOffset + y x RowBytes.
-struct PlainBmpLayout {
+// Where a picture file keeps its rows when they lie as a bitmap holds them
+// (24 bits, blue, green, red): row y from the bottom at PixelOffset + y x RowBytes.
+struct PlainRows {
     std::int32_t Width = 0, Height = 0;
     std::uint32_t PixelOffset = 0;
     std::int32_t RowBytes = 0;
 };
-// The layout the file's first 54 bytes give, for a file of `fileSize`
-// bytes that holds every row; nothing for any other file.
-std::optional<PlainBmpLayout> FindPlainBmpLayout(std::span<const std::uint8_t> header, long long fileSize);
+// The rows of a renderer's usual frame, an uncompressed 24-bit bottom-up
+// BMP, from the file's first 54 bytes, for a file of `fileSize` bytes that
+// holds every row; nothing for any other file.
+std::optional<PlainRows> FindPlainBmpRows(std::span<const std::uint8_t> header, long long fileSize);
+// The same for a TGA file as the finisher writes one (uncompressed, 24
+// bits, the first row stored the bottom one, each from the left), from its
+// first 18 bytes.
+std::optional<PlainRows> FindPlainTgaRows(std::span<const std::uint8_t> header, long long fileSize);
 
 // Writes LoadedPicture() as a JPEG file; see WriteJPEG.
 bool SavePictureAsJPEG(const std::string& FileName, std::int16_t Quality);

@@ -183,18 +183,18 @@ TEST(Panorama, EveryByteIsAsItWas) {
 // byte for byte; a file cut short meanwhile is named, in the sky and in an
 // export, which then keeps nothing.
 TEST(FaceFiles, ReadWhereTheyLieTheyMakeWhatTheirPicturesMake) {
-    for (const int size : {47, 64}) {
+    for (const auto& [size, kind] : {std::pair{47, ".bmp"}, {64, ".bmp"}, {47, ".tga"}}) {
         TempFolder temp;
         const testing::DefaultRun run = testing::RenderDefaultRun(size);
         FaceSet set;
         std::vector<std::string> arguments{"--faces"};
         for (std::size_t face = 0; face < 6; ++face) {
-            set.Files[face] = temp / ("sky" + std::to_string(face) + ".bmp");
+            set.Files[face] = temp / ("sky" + std::to_string(face) + kind);
             WriteImageFile(set.Files[face], run.Faces[face]);
             arguments.push_back(set.Files[face]);
         }
-        FaceSet mixed = set;  // the last a TGA file: all are read into pictures
-        mixed.Files[5] = temp / "sky5.tga";
+        FaceSet mixed = set;  // the last a PNG file: all are read into pictures
+        mixed.Files[5] = temp / "sky5.png";
         WriteImageFile(mixed.Files[5], run.Faces[5]);
         const CubeFaces inFiles = LoadFaces(set), inPictures(run.Faces);
         const RgbImage panorama = EquirectangularPanorama(inPictures, 200, 2);
@@ -231,6 +231,61 @@ TEST(FaceFiles, ReadWhereTheyLieTheyMakeWhatTheirPicturesMake) {
         EXPECT_THROW(RunExport(*ParseExportArguments(arguments), report, &progress), FileError);
         EXPECT_FALSE(fs::exists(temp / "sky.png") || fs::exists(temp / "cross.png"));
 #endif
+    }
+}
+
+// TGA faces stored otherwise than a bitmap holds its rows are read into
+// pictures, and make the same sky; one with an ID field is read where it lies.
+TEST(FaceFiles, TgaFacesStoredOtherwiseMakeTheSameSky) {
+    const int size = 20;
+    const testing::DefaultRun run = testing::RenderDefaultRun(size);
+    const RgbImage panorama = EquirectangularPanorama(CubeFaces(run.Faces), 80, 2);
+    // Our TGA's pixels (bottom row first, blue, green, red) stored another way.
+    const auto retell = [](std::string tga, const std::string& how) {
+        const std::string rows = tga.substr(18);
+        std::string pixels;
+        for (int y = 0; y < size; ++y) {
+            const int from = how == "top row first" ? size - 1 - y : y;
+            for (int x = 0; x < size; ++x) {
+                const std::string bgr = rows.substr(static_cast<std::size_t>((from * size + (how == "right first" ? size - 1 - x : x)) * 3), 3);
+                pixels += how == "32 bits" ? bgr + '\xFF' : how == "run-length" ? '\0' + bgr : bgr;
+            }
+        }
+        std::string header = tga.substr(0, 18);
+        header[16] = how == "32 bits" ? 32 : 24;
+        header[17] = how == "top row first" ? 0x20 : how == "right first" ? 0x10 : 0;
+        header[2] = how == "run-length" ? 10 : 2;
+        if (how == "ID field") header[0] = 5, header += "sky..";
+        return header + pixels;
+    };
+    for (const char* how : {"top row first", "right first", "32 bits", "run-length", "ID field"}) {
+        TempFolder temp;
+        FaceSet set;
+        for (std::size_t face = 0; face < 6; ++face) {
+            set.Files[face] = temp / ("sky" + std::to_string(face) + ".tga");
+            WriteImageFile(set.Files[face], run.Faces[face]);
+            WriteFileBytes(set.Files[face], retell(ReadFileBytes(set.Files[face]), how));
+        }
+        EXPECT_TRUE(EquirectangularPanorama(LoadFaces(set), 80, 2).Pixels == panorama.Pixels) << how;
+    }
+    // One that ends early, or has no width, is left to the picture loader, which says why.
+    for (const auto& [how, why] : {std::pair{"cut", "ends before the end"}, {"no width", "has no picture"}}) {
+        TempFolder temp;
+        FaceSet set;
+        for (std::size_t face = 0; face < 6; ++face) {
+            set.Files[face] = temp / ("sky" + std::to_string(face) + ".tga");
+            WriteImageFile(set.Files[face], run.Faces[face]);
+        }
+        std::string tga = ReadFileBytes(set.Files[3]);
+        if (std::string(how) == "cut") tga.resize(tga.size() - 10);
+        else tga[12] = tga[13] = 0;
+        WriteFileBytes(set.Files[3], tga);
+        try {
+            LoadFaces(set);
+            ADD_FAILURE() << how;
+        } catch (const ExportError& error) {
+            EXPECT_NE(std::string(error.what()).find(why), std::string::npos) << error.what();
+        }
     }
 }
 
