@@ -196,7 +196,6 @@ struct CubeFaces::RowPlan {
     int capFace, size, stride;  // from a row to the one below
     const std::uint8_t* base[6];  // top rows
     bool swap;  // out in the other order than the faces'
-
 };
 
 namespace {

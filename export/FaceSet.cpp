@@ -104,9 +104,15 @@ RgbImage LoadWithPictureLoader(const std::string& path) {
     return image;
 }
 
-bool EndsWithJpeg(const std::string& path) {
-    std::string end = path.substr(path.size() - std::min<std::size_t>(path.size(), 5));
+// The last `count` characters of a name, in lower case.
+std::string LowerCaseEnding(const std::string& path, std::size_t count) {
+    std::string end = path.substr(path.size() - std::min(path.size(), count));
     std::transform(end.begin(), end.end(), end.begin(), [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return end;
+}
+
+bool EndsWithJpeg(const std::string& path) {
+    const std::string end = LowerCaseEnding(path, 5);
     return end.ends_with(".jpg") || end.ends_with(".jpeg");
 }
 
@@ -351,9 +357,7 @@ std::optional<FileFace> MapPlainFace(const std::string& path) {
     const std::span header(file->Data(), std::min<std::size_t>(file->Size(), 54));
     const auto size = static_cast<long long>(file->Size());
     // The picture loader takes a name ending in "tga" for a TGA file, whatever it holds.
-    std::string ending = path.substr(path.size() - std::min<std::size_t>(3, path.size()));
-    std::transform(ending.begin(), ending.end(), ending.begin(), [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    const auto rows = ending == "tga" ? FindPlainTgaRows(header, size) : FindPlainBmpRows(header, size);
+    const auto rows = LowerCaseEnding(path, 3) == "tga" ? FindPlainTgaRows(header, size) : FindPlainBmpRows(header, size);
     if (!rows) return std::nullopt;
     file->MapAllPages();
     const std::uint8_t* bottomRow = file->Data() + rows->PixelOffset;

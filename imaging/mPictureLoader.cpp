@@ -70,6 +70,12 @@ std::optional<std::int16_t> LoadPlainBMP(const std::string& FileName) {
     return PictureStatus::Loaded;
 }
 
+// Where a TGA file's pixels start: after its header, ID field and colour map.
+long long TgaPixelOffset(const std::uint8_t* header) {
+    const int colourMapLength = header[5] | header[6] << 8, colourMapEntryBits = header[7];
+    return 18 + header[0] + (header[1] == 1 ? colourMapLength * ((colourMapEntryBits + 7) / 8) : 0);
+}
+
 }  // namespace
 
 std::optional<PlainRows> FindPlainBmpRows(std::span<const std::uint8_t> header, long long fileSize) {
@@ -95,11 +101,11 @@ std::optional<PlainRows> FindPlainBmpRows(std::span<const std::uint8_t> header, 
 std::optional<PlainRows> FindPlainTgaRows(std::span<const std::uint8_t> header, long long fileSize) {
     if (header.size() < 18) return std::nullopt;
     const auto little16 = [&](int offset) { return static_cast<std::uint16_t>(header[offset] | header[offset + 1] << 8); };
-    const int idLength = header[0], colourMapType = header[1], imageType = header[2], colourMapEntryBits = header[7];
+    const int imageType = header[2];
     const auto width = static_cast<std::int16_t>(little16(12)), height = static_cast<std::int16_t>(little16(14));
     // Descriptor bits 4 and 5 would put the first stored pixel at the right, the first row at the top.
     if (imageType != 2 || header[16] != 24 || (header[17] & 0x30) != 0 || width <= 0 || height <= 0) return std::nullopt;
-    const long long pixelOffset = 18 + idLength + (colourMapType == 1 ? little16(5) * ((colourMapEntryBits + 7) / 8) : 0);
+    const long long pixelOffset = TgaPixelOffset(header.data());
     const long long rowBytes = 3LL * width;
     if (pixelOffset + rowBytes * height > fileSize) return std::nullopt;
     return PlainRows{width, height, static_cast<std::uint32_t>(pixelOffset), static_cast<std::int32_t>(rowBytes)};
@@ -153,11 +159,7 @@ std::int16_t LoadTGA(const std::string& FileName) {
     std::uint8_t header[18] = {};  // what a short file lacks reads as 0
     file.ReadAt(0, header, sizeof header);
     const auto little16 = [&](int offset) { return static_cast<std::uint16_t>(header[offset] | header[offset + 1] << 8); };
-    const int idLength = header[0];
-    const int colourMapType = header[1];
     const int imageType = header[2];
-    const int colourMapLength = little16(5);
-    const int colourMapEntryBits = header[7];
     const auto width = static_cast<std::int16_t>(little16(12));
     const auto height = static_cast<std::int16_t>(little16(14));
     const int depth = header[16];
@@ -180,7 +182,7 @@ std::int16_t LoadTGA(const std::string& FileName) {
         throw std::overflow_error("Overflow: the picture in \"" + FileName + "\" (" + SizeText(width, height) +
                                   ") does not fit in 32 bits.");
     }
-    const long long dataOffset = 18 + idLength + (colourMapType == 1 ? colourMapLength * ((colourMapEntryBits + 7) / 8) : 0);
+    const long long dataOffset = TgaPixelOffset(header);
     const long long available = std::max(0LL, file.Size() - dataOffset);
 
     std::vector<std::uint8_t> data;
