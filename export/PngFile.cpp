@@ -48,57 +48,55 @@ void WriteChunk(ReplacementFile& file, const char type[4], const std::uint8_t* d
     file.Write({reinterpret_cast<const char*>(check), 4});
 }
 
-// The five filters of a row of `length` bytes, three to a pixel, each
-// written after its type byte into `out` (length + 1 bytes a filter), with
-// the sum of the magnitudes of what it left. `above` is the row above, or
-// zeros for the first.
-void FilterFive(const std::uint8_t* row, const std::uint8_t* above, std::size_t length, std::uint8_t* const out[5],
-                std::uint32_t sums[5]) {
-    const auto magnitude = [](std::uint8_t f) { return static_cast<std::uint32_t>(std::abs(static_cast<std::int8_t>(f))); };
-    const auto paeth = [](std::int16_t a, std::int16_t b, std::int16_t c) {
+// What PNG's filter `Type` leaves of byte `x`, whose neighbours are `a` to
+// the left, `b` above and `c` above the left (zeros where there are none).
+template <int Type>
+std::uint8_t Residual(std::uint8_t x, std::uint8_t a, std::uint8_t b, std::uint8_t c) {
+    if constexpr (Type == 0) return x;
+    if constexpr (Type == 1) return static_cast<std::uint8_t>(x - a);
+    if constexpr (Type == 2) return static_cast<std::uint8_t>(x - b);
+    if constexpr (Type == 3) return static_cast<std::uint8_t>(x - ((a + b) >> 1));
+    if constexpr (Type == 4) {
         const std::int16_t pa = static_cast<std::int16_t>(std::abs(b - c)), pb = static_cast<std::int16_t>(std::abs(a - c));
         const std::int16_t pc = static_cast<std::int16_t>(std::abs(a + b - 2 * c));
-        return pa <= pb && pa <= pc ? a : pb <= pc ? b : c;
-    };
-    // The first pixel, with nothing to its left; then one loop a filter,
-    // each simple enough for the compiler to do many bytes at once.
-    for (int type = 0; type < 5; ++type) out[type][0] = static_cast<std::uint8_t>(type), sums[type] = 0;
-    for (std::size_t i = 0; i < std::min<std::size_t>(3, length); ++i) {
-        const std::uint8_t f[5] = {row[i], row[i], static_cast<std::uint8_t>(row[i] - above[i]),
-                                   static_cast<std::uint8_t>(row[i] - (above[i] >> 1)),
-                                   static_cast<std::uint8_t>(row[i] - paeth(0, above[i], 0))};
-        for (int type = 0; type < 5; ++type) out[type][i + 1] = f[type], sums[type] += magnitude(f[type]);
+        return static_cast<std::uint8_t>(x - (pa <= pb && pa <= pc ? a : pb <= pc ? b : c));
     }
+}
+
+// The sum of the magnitudes of what filter `Type` leaves of a row of
+// `length` bytes, three to a pixel; `above` is the row above, or zeros. One
+// plain loop, which the compiler does many bytes at a time.
+template <int Type>
+std::uint32_t SumOfMagnitudes(const std::uint8_t* row, const std::uint8_t* above, std::size_t length) {
+    const auto magnitude = [](std::uint8_t f) { return static_cast<std::uint32_t>(std::abs(static_cast<std::int8_t>(f))); };
     std::uint32_t sum = 0;
-    for (std::size_t i = 3; i < length; ++i) {
-        out[0][i + 1] = row[i];
-        sum += magnitude(row[i]);
+    for (std::size_t i = 0; i < std::min<std::size_t>(3, length); ++i) sum += magnitude(Residual<Type>(row[i], 0, above[i], 0));
+    for (std::size_t i = 3; i < length; ++i) sum += magnitude(Residual<Type>(row[i], row[i - 3], above[i], above[i - 3]));
+    return sum;
+}
+
+// The row filtered by `Type`, after its type byte, into `out`.
+template <int Type>
+void Filter(const std::uint8_t* row, const std::uint8_t* above, std::size_t length, std::uint8_t* out) {
+    out[0] = Type;
+    for (std::size_t i = 0; i < std::min<std::size_t>(3, length); ++i) out[i + 1] = Residual<Type>(row[i], 0, above[i], 0);
+    for (std::size_t i = 3; i < length; ++i) out[i + 1] = Residual<Type>(row[i], row[i - 3], above[i], above[i - 3]);
+}
+
+// The row filtered into `out` (its type byte, then `length` bytes) by the
+// filter that leaves the smallest sum of magnitudes, the first of the least
+// as libpng takes it. Only the chosen one is written.
+void FilterRow(const std::uint8_t* row, const std::uint8_t* above, std::size_t length, std::uint8_t* out) {
+    const std::uint32_t sums[5] = {SumOfMagnitudes<0>(row, above, length), SumOfMagnitudes<1>(row, above, length),
+                                   SumOfMagnitudes<2>(row, above, length), SumOfMagnitudes<3>(row, above, length),
+                                   SumOfMagnitudes<4>(row, above, length)};
+    switch (std::min_element(sums, sums + 5) - sums) {
+    case 0: return Filter<0>(row, above, length, out);
+    case 1: return Filter<1>(row, above, length, out);
+    case 2: return Filter<2>(row, above, length, out);
+    case 3: return Filter<3>(row, above, length, out);
+    default: return Filter<4>(row, above, length, out);
     }
-    sums[0] += sum, sum = 0;
-    for (std::size_t i = 3; i < length; ++i) {
-        const std::uint8_t f = static_cast<std::uint8_t>(row[i] - row[i - 3]);
-        out[1][i + 1] = f;
-        sum += magnitude(f);
-    }
-    sums[1] += sum, sum = 0;
-    for (std::size_t i = 3; i < length; ++i) {
-        const std::uint8_t f = static_cast<std::uint8_t>(row[i] - above[i]);
-        out[2][i + 1] = f;
-        sum += magnitude(f);
-    }
-    sums[2] += sum, sum = 0;
-    for (std::size_t i = 3; i < length; ++i) {
-        const std::uint8_t f = static_cast<std::uint8_t>(row[i] - ((row[i - 3] + above[i]) >> 1));
-        out[3][i + 1] = f;
-        sum += magnitude(f);
-    }
-    sums[3] += sum, sum = 0;
-    for (std::size_t i = 3; i < length; ++i) {
-        const std::uint8_t f = static_cast<std::uint8_t>(row[i] - paeth(row[i - 3], above[i], above[i - 3]));
-        out[4][i + 1] = f;
-        sum += magnitude(f);
-    }
-    sums[4] += sum;
 }
 
 // A raw deflate stream that libdeflate ended with its last block marked
@@ -115,7 +113,7 @@ void MakeNotLast(std::uint8_t* piece, std::size_t& size) {
 }
 
 struct Slot {
-    std::vector<std::uint8_t> rows, candidates, filtered, compressed;
+    std::vector<std::uint8_t> rows, filtered, compressed;
     std::size_t filteredSize = 0, compressedSize = 0;
     std::uint32_t adler = 1;
 };
@@ -154,17 +152,10 @@ void WritePng(ReplacementFile& file, int width, int height, const RowSource& row
         const int above = first > 0 ? 1 : 0;
         const std::uint8_t* const made = rows(first - above, count + above, slot.rows) + rowBytes * static_cast<std::size_t>(above);
         slot.filtered.resize(filteredBytes);
-        std::vector<std::uint8_t>& candidates = slot.candidates;
-        candidates.resize((rowBytes + 1) * 5);
-        std::uint8_t* const out[5] = {&candidates[0], &candidates[rowBytes + 1], &candidates[2 * (rowBytes + 1)],
-                                      &candidates[3 * (rowBytes + 1)], &candidates[4 * (rowBytes + 1)]};
         for (int r = 0; r < count; ++r) {
             const std::uint8_t* row = made + rowBytes * static_cast<std::size_t>(r);
-            std::uint32_t sums[5];
-            FilterFive(row, first + r > 0 ? row - rowBytes : zeros.data(), rowBytes, out, sums);
-            // The first of the least, as libpng takes it.
-            const int best = static_cast<int>(std::min_element(sums, sums + 5) - sums);
-            std::memcpy(slot.filtered.data() + (rowBytes + 1) * static_cast<std::size_t>(r), out[best], rowBytes + 1);
+            FilterRow(row, first + r > 0 ? row - rowBytes : zeros.data(), rowBytes,
+                      slot.filtered.data() + (rowBytes + 1) * static_cast<std::size_t>(r));
         }
         slot.filteredSize = (rowBytes + 1) * static_cast<std::size_t>(count);
         slot.adler = static_cast<std::uint32_t>(libdeflate_adler32(1, slot.filtered.data(), slot.filteredSize));
