@@ -67,7 +67,7 @@ std::uint8_t Residual(std::uint8_t x, std::uint8_t a, std::uint8_t b, std::uint8
 // `length` bytes, three to a pixel; `above` is the row above, or zeros. One
 // plain loop, which the compiler does many bytes at a time.
 template <int Type>
-std::uint32_t SumOfMagnitudes(const std::uint8_t* row, const std::uint8_t* above, std::size_t length) {
+[[gnu::always_inline]] inline std::uint32_t SumOfMagnitudes(const std::uint8_t* row, const std::uint8_t* above, std::size_t length) {
     const auto magnitude = [](std::uint8_t f) { return static_cast<std::uint32_t>(std::abs(static_cast<std::int8_t>(f))); };
     std::uint32_t sum = 0;
     for (std::size_t i = 0; i < std::min<std::size_t>(3, length); ++i) sum += magnitude(Residual<Type>(row[i], 0, above[i], 0));
@@ -77,7 +77,7 @@ std::uint32_t SumOfMagnitudes(const std::uint8_t* row, const std::uint8_t* above
 
 // The row filtered by `Type`, after its type byte, into `out`.
 template <int Type>
-void Filter(const std::uint8_t* row, const std::uint8_t* above, std::size_t length, std::uint8_t* out) {
+[[gnu::always_inline]] inline void Filter(const std::uint8_t* row, const std::uint8_t* above, std::size_t length, std::uint8_t* out) {
     out[0] = Type;
     for (std::size_t i = 0; i < std::min<std::size_t>(3, length); ++i) out[i + 1] = Residual<Type>(row[i], 0, above[i], 0);
     for (std::size_t i = 3; i < length; ++i) out[i + 1] = Residual<Type>(row[i], row[i - 3], above[i], above[i - 3]);
@@ -86,7 +86,8 @@ void Filter(const std::uint8_t* row, const std::uint8_t* above, std::size_t leng
 // The row filtered into `out` (its type byte, then `length` bytes) by the
 // filter that leaves the smallest sum of magnitudes, the first of the least
 // as libpng takes it. Only the chosen one is written.
-void FilterRow(const std::uint8_t* row, const std::uint8_t* above, std::size_t length, std::uint8_t* out) {
+[[gnu::always_inline]] inline void FilterRowIn(const std::uint8_t* row, const std::uint8_t* above, std::size_t length,
+                                               std::uint8_t* out) {
     const std::uint32_t sums[5] = {SumOfMagnitudes<0>(row, above, length), SumOfMagnitudes<1>(row, above, length),
                                    SumOfMagnitudes<2>(row, above, length), SumOfMagnitudes<3>(row, above, length),
                                    SumOfMagnitudes<4>(row, above, length)};
@@ -98,6 +99,27 @@ void FilterRow(const std::uint8_t* row, const std::uint8_t* above, std::size_t l
     default: return Filter<4>(row, above, length, out);
     }
 }
+
+void FilterRowPlain(const std::uint8_t* row, const std::uint8_t* above, std::size_t length, std::uint8_t* out) {
+    FilterRowIn(row, above, length, out);
+}
+
+#if defined(__x86_64__) || defined(__i386__)
+// The same loops, twice as wide where the processor has AVX2.
+[[gnu::target("avx2")]] void FilterRowWide(const std::uint8_t* row, const std::uint8_t* above, std::size_t length,
+                                           std::uint8_t* out) {
+    FilterRowIn(row, above, length, out);
+}
+
+void FilterRow(const std::uint8_t* row, const std::uint8_t* above, std::size_t length, std::uint8_t* out) {
+    static const bool wide = __builtin_cpu_supports("avx2");
+    (wide ? FilterRowWide : FilterRowPlain)(row, above, length, out);
+}
+#else
+void FilterRow(const std::uint8_t* row, const std::uint8_t* above, std::size_t length, std::uint8_t* out) {
+    FilterRowPlain(row, above, length, out);
+}
+#endif
 
 // A raw deflate stream that libdeflate ended with its last block marked
 // final, made one piece of a longer stream: the mark cleared and an empty
