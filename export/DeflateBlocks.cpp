@@ -1,5 +1,6 @@
 #include "export/DeflateBlocks.h"
 
+#include <algorithm>
 #include <array>
 #include <bit>
 #include <cstring>
@@ -166,11 +167,14 @@ const Codes& FixedCodes() {
     return fixed;
 }
 
-void ReadCodes(BitReader& in, Codes& codes) {
+// The code lengths a described block's header gives, into `lengths`: its
+// `literals` literal and length codes, then its `distances` distance codes.
+void ReadCodeLengths(BitReader& in, std::uint8_t (&lengths)[288 + 32], unsigned& literals, unsigned& distances) {
     in.Refill();
-    const unsigned literals = in.Take(5) + 257, distances = in.Take(5) + 1, codeLengths = in.Take(4) + 4;
+    literals = in.Take(5) + 257, distances = in.Take(5) + 1;
+    const unsigned codeLengths = in.Take(4) + 4;
     static constexpr std::uint8_t order[19] = {16, 17, 18, 0, 8, 7, 9, 6, 10, 5, 11, 4, 12, 3, 13, 2, 14, 1, 15};
-    std::uint8_t lengths[288 + 32] = {};  // as many as five bits can count
+    std::memset(lengths, 0, sizeof lengths);  // as many as five bits can count
     for (unsigned i = 0; i < codeLengths; ++i) {
         in.Refill();
         lengths[order[i]] = static_cast<std::uint8_t>(in.Take(3));
@@ -193,6 +197,12 @@ void ReadCodes(BitReader& in, Codes& codes) {
         std::memset(lengths + n, value, repeat);
         n += repeat;
     }
+}
+
+void ReadCodes(BitReader& in, Codes& codes) {
+    std::uint8_t lengths[288 + 32];
+    unsigned literals = 0, distances = 0;
+    ReadCodeLengths(in, lengths, literals, distances);
     codes.literals.Build(lengths, literals, LiteralOrLength);
     codes.distances.Build(lengths + literals, distances, Distance);
 }
@@ -214,6 +224,31 @@ void ReadSymbols(BitReader& in, const Codes& codes) {
 }
 
 }  // namespace
+
+std::optional<LastBlock> EndOfSoleBlock(std::span<const std::uint8_t> stream) {
+    constexpr std::uint8_t FinalDescribed = 1 | 2 << 1;
+    if (stream.empty() || (stream.front() & 7) != FinalDescribed || stream.back() == 0) return std::nullopt;
+    BitReader in(stream);
+    in.Refill();
+    in.Skip(3);
+    std::uint8_t lengths[288 + 32];
+    unsigned literals = 0, distances = 0;
+    ReadCodeLengths(in, lengths, literals, distances);
+    // The end-of-block code, as deflate assigns canonical codes: after every
+    // shorter code, and after the literals of its own length.
+    const unsigned length = lengths[256];
+    unsigned code = 0;
+    for (unsigned shorter = 1; shorter < length; ++shorter) {
+        code = (code + static_cast<unsigned>(std::count(lengths, lengths + literals, shorter))) << 1;
+    }
+    code += static_cast<unsigned>(std::count(lengths, lengths + 256, length));
+    // Its last bit sent is its lowest, and what follows it is zeros: the
+    // stream's last set bit is its last one, unless it has none.
+    if (code == 0) return std::nullopt;
+    const std::size_t end = (stream.size() - 1) * 8 + static_cast<std::size_t>(std::bit_width(stream.back())) +
+                            static_cast<std::size_t>(std::countr_zero(code));
+    return LastBlock{0, end};
+}
 
 LastBlock FindLastBlock(std::span<const std::uint8_t> stream) {
     BitReader in(stream);

@@ -14,6 +14,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <span>
 
 namespace vantorix::cube {
@@ -31,5 +32,14 @@ struct LastBlock {
 // symbol or a distance deflate does not have. It checks no more than that:
 // it reads what libdeflate wrote.
 LastBlock FindLastBlock(std::span<const std::uint8_t> stream);
+
+// Where a stream of one block with described codes ends, as libdeflate
+// makes of most bands of a noisy picture's rows: found from its last set bit
+// and its end-of-block code, whose last bits those are, without reading its
+// symbols. Empty where that does not tell: another kind of block, several
+// blocks, a last byte of zeros or an end-of-block code of zeros. It reads
+// the header alone, and so trusts the stream to be whole, ending in its last
+// byte with zeros.
+std::optional<LastBlock> EndOfSoleBlock(std::span<const std::uint8_t> stream);
 
 }  // namespace vantorix::cube

@@ -11,6 +11,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -126,7 +127,8 @@ void FilterRow(const std::uint8_t* row, const std::uint8_t* above, std::size_t l
 // stored block after it, which brings the stream to a whole byte, as a
 // zlib flush does. `piece` has room for five more bytes.
 void MakeNotLast(std::uint8_t* piece, std::size_t& size) {
-    const LastBlock last = FindLastBlock({piece, size});
+    const std::optional<LastBlock> sole = EndOfSoleBlock({piece, size});
+    const LastBlock last = sole ? *sole : FindLastBlock({piece, size});
     piece[last.Start / 8] &= static_cast<std::uint8_t>(~(1u << (last.Start % 8)));
     // The bits after the end are zeros: the stored block's three header bits
     // (not final, stored) where at least three are left in the last byte.

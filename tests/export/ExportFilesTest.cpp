@@ -35,6 +35,7 @@
 #include <cstring>
 #include <filesystem>
 #include <numeric>
+#include <optional>
 #include <sstream>
 #include <thread>
 
@@ -445,11 +446,22 @@ LastBlock LastBlockByInflating(const std::vector<std::uint8_t>& stream) {
 }
 
 // Streams of every kind of block, as libdeflate writes them at every level,
-// and one of our own: the last block is where zlib finds it.
+// and two of our own: the last block is where zlib finds it, walked or,
+// where one block's end shows without walking, seen.
 TEST(DeflateBlocks, TheLastBlockIsWhereZlibFindsIt) {
     std::uint32_t noise = 7;
     const auto random = [&] { return static_cast<std::uint8_t>((noise = noise * 1664525u + 1013904223u) >> 24); };
     std::vector<std::vector<std::uint8_t>> inputs(5);
+    // Single blocks of symbols of falling likelihood: end-of-block codes of many shapes.
+    for (unsigned alphabet = 2; alphabet < 50; ++alphabet) {
+        std::vector<std::uint8_t>& input = inputs.emplace_back();
+        // The rarest is 255, whose code is as long as the end's.
+        for (unsigned i = 0; i < 300 + 50 * alphabet; ++i) {
+            const unsigned falling = random() % alphabet * (random() % alphabet) / alphabet;
+            input.push_back(static_cast<std::uint8_t>(257 - alphabet + falling));
+        }
+    }
+    int seen = 0;
     inputs[1] = {'a'};
     for (int i = 0; i < 30; ++i) inputs[2].insert(inputs[2].end(), {'s', 'k', 'y', 'b', 'o', 'x', ' ', 'e', 'a', 'z'});
     for (int i = 0; i < 200000; ++i) inputs[3].push_back(random());  // stored
@@ -473,8 +485,15 @@ TEST(DeflateBlocks, TheLastBlockIsWhereZlibFindsIt) {
             EXPECT_TRUE(ours.Start == zlibs.Start && ours.End == zlibs.End)
                 << input.size() << " bytes at level " << level << ": " << ours.Start << "-" << ours.End << ", zlib "
                 << zlibs.Start << "-" << zlibs.End;
+            if (const std::optional<LastBlock> sole = EndOfSoleBlock(stream)) {
+                ++seen;
+                EXPECT_TRUE(sole->Start == zlibs.Start && sole->End == zlibs.End)
+                    << input.size() << " bytes at level " << level << ": seen ending at " << sole->End << ", zlib "
+                    << zlibs.End;
+            }
         }
     }
+    EXPECT_GT(seen, 100);
     BitWriter own;
     own.TwoCodeBlock();
     own.Code(0, 1), own.Code(3, 2), own.Put(127, 7), own.Code(3, 2), own.Put(106, 7), own.Code(0, 1), own.Code(2, 2);
@@ -482,6 +501,18 @@ TEST(DeflateBlocks, TheLastBlockIsWhereZlibFindsIt) {
     own.Code(1, 1);
     const LastBlock ours = FindLastBlock(own.bytes), zlibs = LastBlockByInflating(own.bytes);
     EXPECT_TRUE(ours.Start == 0 && ours.End == own.used && zlibs.End == own.used);
+
+    // An end-of-block code of zeros ("0"; literals 0 and 1 "10" and "11"),
+    // whose end does not show: the last set bit is a literal's.
+    BitWriter zeroEnd;
+    zeroEnd.Put(1, 1), zeroEnd.Put(2, 2), zeroEnd.Put(0, 5), zeroEnd.Put(0, 5), zeroEnd.Put(14, 4);
+    for (const unsigned length : {0, 0, 1, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 2, 0, 2}) zeroEnd.Put(length, 3);
+    // Lengths 2, 2, 254 zeros (18 twice), 1, and 1 for the one distance code.
+    zeroEnd.Code(3, 2), zeroEnd.Code(3, 2), zeroEnd.Code(0, 1), zeroEnd.Put(127, 7), zeroEnd.Code(0, 1), zeroEnd.Put(105, 7);
+    zeroEnd.Code(2, 2), zeroEnd.Code(2, 2);
+    zeroEnd.Code(2, 2), zeroEnd.Code(3, 2), zeroEnd.Code(0, 1);
+    EXPECT_EQ(LastBlockByInflating(zeroEnd.bytes).End, zeroEnd.used);
+    EXPECT_FALSE(EndOfSoleBlock(zeroEnd.bytes));
 }
 
 // What cannot be read through to the end of its last block is refused.
