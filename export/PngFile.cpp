@@ -68,17 +68,21 @@ std::uint8_t Residual(std::uint8_t x, std::uint8_t a, std::uint8_t b, std::uint8
 // `length` bytes, three to a pixel; `above` is the row above, or zeros. One
 // plain loop, which the compiler does many bytes at a time.
 template <int Type>
-[[gnu::always_inline]] inline std::uint32_t SumOfMagnitudes(const std::uint8_t* row, const std::uint8_t* above, std::size_t length) {
+[[gnu::always_inline]] inline std::uint32_t SumOfMagnitudes(const std::uint8_t* row, const std::uint8_t* above,
+                                                          std::size_t length) {
     const auto magnitude = [](std::uint8_t f) { return static_cast<std::uint32_t>(std::abs(static_cast<std::int8_t>(f))); };
     std::uint32_t sum = 0;
-    for (std::size_t i = 0; i < std::min<std::size_t>(3, length); ++i) sum += magnitude(Residual<Type>(row[i], 0, above[i], 0));
+    for (std::size_t i = 0; i < std::min<std::size_t>(3, length); ++i) {
+        sum += magnitude(Residual<Type>(row[i], 0, above[i], 0));
+    }
     for (std::size_t i = 3; i < length; ++i) sum += magnitude(Residual<Type>(row[i], row[i - 3], above[i], above[i - 3]));
     return sum;
 }
 
 // The row filtered by `Type`, after its type byte, into `out`.
 template <int Type>
-[[gnu::always_inline]] inline void Filter(const std::uint8_t* row, const std::uint8_t* above, std::size_t length, std::uint8_t* out) {
+[[gnu::always_inline]] inline void Filter(const std::uint8_t* row, const std::uint8_t* above, std::size_t length,
+                                          std::uint8_t* out) {
     out[0] = Type;
     for (std::size_t i = 0; i < std::min<std::size_t>(3, length); ++i) out[i + 1] = Residual<Type>(row[i], 0, above[i], 0);
     for (std::size_t i = 3; i < length; ++i) out[i + 1] = Residual<Type>(row[i], row[i - 3], above[i], above[i - 3]);

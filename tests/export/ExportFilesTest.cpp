@@ -508,7 +508,8 @@ TEST(DeflateBlocks, TheLastBlockIsWhereZlibFindsIt) {
     zeroEnd.Put(1, 1), zeroEnd.Put(2, 2), zeroEnd.Put(0, 5), zeroEnd.Put(0, 5), zeroEnd.Put(14, 4);
     for (const unsigned length : {0, 0, 1, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 2, 0, 2}) zeroEnd.Put(length, 3);
     // Lengths 2, 2, 254 zeros (18 twice), 1, and 1 for the one distance code.
-    zeroEnd.Code(3, 2), zeroEnd.Code(3, 2), zeroEnd.Code(0, 1), zeroEnd.Put(127, 7), zeroEnd.Code(0, 1), zeroEnd.Put(105, 7);
+    zeroEnd.Code(3, 2), zeroEnd.Code(3, 2);
+    zeroEnd.Code(0, 1), zeroEnd.Put(127, 7), zeroEnd.Code(0, 1), zeroEnd.Put(105, 7);
     zeroEnd.Code(2, 2), zeroEnd.Code(2, 2);
     zeroEnd.Code(2, 2), zeroEnd.Code(3, 2), zeroEnd.Code(0, 1);
     EXPECT_EQ(LastBlockByInflating(zeroEnd.bytes).End, zeroEnd.used);
