@@ -71,10 +71,6 @@ void CubeFaces::CheckFilesWhole() const {
     }
 }
 
-[[gnu::always_inline]] inline const std::uint8_t* CubeFaces::Texel(int face, int x, int y) const {
-    return top_[face] + y * stride_ + x * 3;
-}
-
 // Past the edge, the texel the centre's direction meets on the neighbouring
 // face (at a corner, whichever face the direction favours).
 const std::uint8_t* CubeFaces::TexelOrNeighbour(int face, int x, int y) const {

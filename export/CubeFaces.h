@@ -41,7 +41,7 @@ public:
     const FaceViews& Views() const { return views_; }
     // A face's texel, x from the left and y from the top, in red, green, blue.
     void TexelRgb(int face, int x, int y, std::uint8_t rgb[3]) const {
-        const std::uint8_t* texel = top_[face] + y * stride_ + x * 3;
+        const std::uint8_t* texel = Texel(face, x, y);
         const int red = order_ == ChannelOrder::Rgb ? 0 : 2;
         rgb[0] = texel[red];
         rgb[1] = texel[1];
@@ -76,7 +76,9 @@ public:
     struct RowPlan;  // what sampling one row needs, worked out once
 
 private:
-    const std::uint8_t* Texel(int face, int x, int y) const;  // x, y from 0 to size - 1
+    const std::uint8_t* Texel(int face, int x, int y) const {  // x, y from 0 to size - 1
+        return top_[face] + y * stride_ + x * 3;
+    }
     const std::uint8_t* TexelOrNeighbour(int face, int x, int y) const;  // x, y from -1 to size
     // The face a direction falls on, and its position there in texel units,
     // centres on whole numbers (-0.5 to size - 0.5 on the face itself).

@@ -105,26 +105,21 @@ template <int Type>
     }
 }
 
-void FilterRowPlain(const std::uint8_t* row, const std::uint8_t* above, std::size_t length, std::uint8_t* out) {
-    FilterRowIn(row, above, length, out);
-}
-
 #if defined(__x86_64__) || defined(__i386__)
 // The same loops, twice as wide where the processor has AVX2.
 [[gnu::target("avx2")]] void FilterRowWide(const std::uint8_t* row, const std::uint8_t* above, std::size_t length,
                                            std::uint8_t* out) {
     FilterRowIn(row, above, length, out);
 }
+#endif
 
 void FilterRow(const std::uint8_t* row, const std::uint8_t* above, std::size_t length, std::uint8_t* out) {
+#if defined(__x86_64__) || defined(__i386__)
     static const bool wide = __builtin_cpu_supports("avx2");
-    (wide ? FilterRowWide : FilterRowPlain)(row, above, length, out);
-}
-#else
-void FilterRow(const std::uint8_t* row, const std::uint8_t* above, std::size_t length, std::uint8_t* out) {
-    FilterRowPlain(row, above, length, out);
-}
+    if (wide) return FilterRowWide(row, above, length, out);
 #endif
+    FilterRowIn(row, above, length, out);
+}
 
 // A raw deflate stream that libdeflate ended with its last block marked
 // final, made one piece of a longer stream: the mark cleared and an empty

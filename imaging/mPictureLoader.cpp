@@ -43,6 +43,8 @@ std::string SizeText(std::int32_t width, std::int32_t height) {
     return std::to_string(width) + " x " + std::to_string(height) + " pixels";
 }
 
+std::uint16_t Little16(const std::uint8_t* at) { return static_cast<std::uint16_t>(at[0] | at[1] << 8); }
+
 std::uint32_t Little32(const std::uint8_t* at) {
     return static_cast<std::uint32_t>(at[0] | at[1] << 8 | at[2] << 16) | static_cast<std::uint32_t>(at[3]) << 24;
 }
@@ -72,7 +74,7 @@ std::optional<std::int16_t> LoadPlainBMP(const std::string& FileName) {
 
 // Where a TGA file's pixels start: after its header, ID field and colour map.
 long long TgaPixelOffset(const std::uint8_t* header) {
-    const int colourMapLength = header[5] | header[6] << 8, colourMapEntryBits = header[7];
+    const int colourMapLength = Little16(header + 5), colourMapEntryBits = header[7];
     return 18 + header[0] + (header[1] == 1 ? colourMapLength * ((colourMapEntryBits + 7) / 8) : 0);
 }
 
@@ -84,8 +86,8 @@ std::optional<PlainRows> FindPlainBmpRows(std::span<const std::uint8_t> header, 
     const std::uint32_t infoSize = Little32(&header[14]);
     const auto width = static_cast<std::int32_t>(Little32(&header[18]));
     const auto height = static_cast<std::int32_t>(Little32(&header[22]));
-    const int planes = header[26] | header[27] << 8;
-    const int bitCount = header[28] | header[29] << 8;
+    const int planes = Little16(&header[26]);
+    const int bitCount = Little16(&header[28]);
     const std::uint32_t compression = Little32(&header[30]);
     const bool windowsHeader = infoSize == 40 || infoSize == 108 || infoSize == 124;  // version 3, 4 or 5
     if (!windowsHeader || planes != 1 || bitCount != 24 || compression != 0 || width <= 0 || height <= 0 ||
@@ -100,9 +102,9 @@ std::optional<PlainRows> FindPlainBmpRows(std::span<const std::uint8_t> header, 
 
 std::optional<PlainRows> FindPlainTgaRows(std::span<const std::uint8_t> header, long long fileSize) {
     if (header.size() < 18) return std::nullopt;
-    const auto little16 = [&](int offset) { return static_cast<std::uint16_t>(header[offset] | header[offset + 1] << 8); };
     const int imageType = header[2];
-    const auto width = static_cast<std::int16_t>(little16(12)), height = static_cast<std::int16_t>(little16(14));
+    const auto width = static_cast<std::int16_t>(Little16(&header[12]));
+    const auto height = static_cast<std::int16_t>(Little16(&header[14]));
     // Descriptor bits 4 and 5 would put the first stored pixel at the right, the first row at the top.
     if (imageType != 2 || header[16] != 24 || (header[17] & 0x30) != 0 || width <= 0 || height <= 0) return std::nullopt;
     const long long pixelOffset = TgaPixelOffset(header.data());
@@ -158,10 +160,9 @@ std::int16_t LoadTGA(const std::string& FileName) {
     const InputFile file(FileName);
     std::uint8_t header[18] = {};  // what a short file lacks reads as 0
     file.ReadAt(0, header, sizeof header);
-    const auto little16 = [&](int offset) { return static_cast<std::uint16_t>(header[offset] | header[offset + 1] << 8); };
     const int imageType = header[2];
-    const auto width = static_cast<std::int16_t>(little16(12));
-    const auto height = static_cast<std::int16_t>(little16(14));
+    const auto width = static_cast<std::int16_t>(Little16(header + 12));
+    const auto height = static_cast<std::int16_t>(Little16(header + 14));
     const int depth = header[16];
     const int descriptor = header[17];
 
